@@ -1,0 +1,64 @@
+#include "app/UserDialogs.h"
+
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace lex {
+
+namespace {
+UserDialogs* installed = nullptr;
+
+QMessageBox::Icon qtIcon(BoxIcon icon) {
+    switch (icon) {
+        case BoxIcon::Information: return QMessageBox::Information;
+        case BoxIcon::Question: return QMessageBox::Question;
+        case BoxIcon::Warning: return QMessageBox::Warning;
+        case BoxIcon::Stop: return QMessageBox::Critical;
+        case BoxIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+}  // namespace
+
+UserDialogs& UserDialogs::current() {
+    static QtUserDialogs qtDialogs;
+    return installed ? *installed : qtDialogs;
+}
+
+void UserDialogs::install(UserDialogs* dialogs) {
+    installed = dialogs;
+}
+
+void QtUserDialogs::message(QWidget* parent, const QString& caption, const QString& text,
+                            BoxIcon icon) {
+    QMessageBox box(qtIcon(icon), caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool QtUserDialogs::confirm(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
+                    parent);
+    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+QString QtUserDialogs::inputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                                const QString& defaultValue) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, defaultValue, &ok);
+    return ok ? text : defaultValue;
+}
+
+void QtUserDialogs::openUrl(const QUrl& url) {
+    QDesktopServices::openUrl(url);
+}
+
+}  // namespace lex

@@ -1,0 +1,201 @@
+#include "cli/DictTool.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+#include <functional>
+#include <map>
+
+#include "data/AliasResolver.h"
+#include "data/DataError.h"
+#include "data/DictionaryFile.h"
+#include "data/DictionaryStore.h"
+
+namespace lex {
+
+namespace {
+
+struct Command {
+    QString usage;
+    QString help;
+    int arguments;
+    std::function<int(const QStringList&, QTextStream&, QTextStream&)> run;
+};
+
+int init(const QStringList& a, QTextStream& out, QTextStream&) {
+    store::createTables(a[0]);
+    out << "Created the table files in " << QDir(a[0]).absolutePath() << "\n";
+    return 0;
+}
+
+int import(const QStringList& a, QTextStream& out, QTextStream& err) {
+    QFile file(a[1]);
+    if (!file.open(QIODevice::ReadOnly)) {
+        err << "lexivore-dict: cannot read " << a[1] << ": " << file.errorString() << "\n";
+        return 1;
+    }
+    const DictionaryParseResult parsed = parseDictionary(file.readAll());
+    if (!parsed.ok()) {
+        err << "lexivore-dict: " << a[1] << ": " << parsed.error << "\n"
+            << "Nothing of " << a[1] << " was imported.\n";
+        return 1;
+    }
+    const int total = store::importEntries(a[0], parsed.entries);
+    out << "Imported " << parsed.entries.size() << " entries from " << a[1] << "; the dictionary "
+        << "holds " << total << " entries.\n";
+    return 0;
+}
+
+int exportEntries(const QStringList& a, QTextStream& out, QTextStream& err) {
+    const std::vector<DictionaryEntry> entries = store::exportEntries(a[0]);
+    QSaveFile file(a[1]);
+    if (!file.open(QIODevice::WriteOnly)) {
+        err << "lexivore-dict: cannot write " << a[1] << ": " << file.errorString() << "\n";
+        return 1;
+    }
+    for (const DictionaryEntry& e : entries) {
+        QString problem;
+        const QByteArray line = formatDictionaryLine(e, &problem);
+        if (line.isEmpty()) {
+            err << "lexivore-dict: " << problem << "; nothing was written.\n";
+            file.cancelWriting();
+            return 1;
+        }
+        file.write(line);
+    }
+    if (!file.commit()) {
+        err << "lexivore-dict: cannot write " << a[1] << ": " << file.errorString() << "\n";
+        return 1;
+    }
+    out << "Exported " << entries.size() << " entries to " << a[1] << "\n";
+    return 0;
+}
+
+int defineAlias(const QStringList& a, QTextStream& out, QTextStream& err) {
+    const QString dir = QDir(a[0]).absolutePath();
+    if (!QDir(dir).exists()) {
+        err << "lexivore-dict: the directory " << dir << " does not exist.\n";
+        return 1;
+    }
+    QString error;
+    if (!alias::define(QString::fromLatin1(alias::kDictionaryAlias), dir, &error)) {
+        err << "lexivore-dict: cannot write " << alias::userAliasFile() << ": " << error << "\n";
+        return 1;
+    }
+    out << "The alias \"" << alias::kDictionaryAlias << "\" now names " << dir << " (in "
+        << alias::userAliasFile() << ")\n";
+    return 0;
+}
+
+int showAlias(const QStringList&, QTextStream& out, QTextStream& err) {
+    const QString dir = alias::resolve();
+    if (dir.isEmpty()) {
+        err << "lexivore-dict: the alias \"" << alias::kDictionaryAlias << "\" is not defined.\n";
+        return 1;
+    }
+    out << dir << "\n";
+    return 0;
+}
+
+int stats(const QStringList& a, QTextStream& out, QTextStream&) {
+    static const std::map<int, const char*> names{{1, "English to Thai"},
+                                                  {2, "Thai to English"},
+                                                  {3, "English to English"},
+                                                  {4, "Thai to Thai"}};
+    int total = 0;
+    for (const auto& [type, count] : store::countByType(a[0])) {
+        auto it = names.find(type);
+        out << "code " << type << " (" << (it != names.end() ? it->second : "no direction")
+            << "): " << count << "\n";
+        total += count;
+    }
+    out << "total: " << total << "\n";
+    return 0;
+}
+
+const std::map<QString, Command>& commands() {
+    static const std::map<QString, Command> table{
+        {QStringLiteral("init"),
+         {QStringLiteral("init DIR"),
+          QStringLiteral("Creates DIR (when missing) and the four table files Main_Data.DB, "
+                         "Choose_Data.db, Lastest_Search.db and Setting.db with their tables. "
+                         "Refuses when any of them exists."),
+          1, init}},
+        {QStringLiteral("import"),
+         {QStringLiteral("import DIR FILE"),
+          QStringLiteral("Adds the entries of FILE to the dictionary in DIR. FILE is UTF-8 text, "
+                         "one entry per line: headword, meaning, direction code (1 English to "
+                         "Thai, 2 Thai to English, 3 English to English, 4 Thai to Thai) and an "
+                         "optional lookup count, separated by TAB; lines starting with # are "
+                         "comments. A malformed line is reported with its number and nothing of "
+                         "the file is imported."),
+          2, import}},
+        {QStringLiteral("export"),
+         {QStringLiteral("export DIR FILE"),
+          QStringLiteral("Writes every dictionary entry of DIR to FILE, in the import format."), 2,
+          exportEntries}},
+        {QStringLiteral("alias"),
+         {QStringLiteral("alias DIR"),
+          QStringLiteral("Makes the database alias \"Ruv Idez\" name DIR, in the user's "
+                         "kolvane/aliases.ini."),
+          1, defineAlias}},
+        {QStringLiteral("show-alias"),
+         {QStringLiteral("show-alias"),
+          QStringLiteral("Prints the directory the alias \"Ruv Idez\" names; fails when it is "
+                         "not defined."),
+          0, showAlias}},
+        {QStringLiteral("stats"),
+         {QStringLiteral("stats DIR"),
+          QStringLiteral("Prints the number of dictionary entries per direction code."), 1,
+          stats}},
+    };
+    return table;
+}
+
+void usage(QTextStream& s) {
+    s << "Usage: lexivore-dict COMMAND ARGUMENTS\n\nCommands:\n";
+    for (const auto& [name, c] : commands())
+        s << "  " << c.usage << "\n";
+    s << "\nlexivore-dict COMMAND --help explains a command.\n";
+}
+
+}  // namespace
+
+int runDictTool(const QStringList& args, QTextStream& out, QTextStream& err) {
+    if (args.isEmpty()) {
+        usage(err);
+        return 2;
+    }
+    if (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||
+        args[0] == QLatin1String("help")) {
+        usage(out);
+        return 0;
+    }
+    const auto it = commands().find(args[0]);
+    if (it == commands().end()) {
+        err << "lexivore-dict: unknown command \"" << args[0] << "\"\n";
+        usage(err);
+        return 2;
+    }
+    const Command& c = it->second;
+    const QStringList rest = args.mid(1);
+    if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h"))) {
+        out << "Usage: lexivore-dict " << c.usage << "\n\n" << c.help << "\n";
+        return 0;
+    }
+    if (rest.size() != c.arguments) {
+        err << "lexivore-dict: " << args[0] << " takes " << c.arguments
+            << (c.arguments == 1 ? " argument" : " arguments") << ".\nUsage: lexivore-dict "
+            << c.usage << "\n";
+        return 2;
+    }
+    try {
+        return c.run(rest, out, err);
+    } catch (const DataError& e) {
+        err << "lexivore-dict: " << e.message() << "\n";
+        return 1;
+    }
+}
+
+}  // namespace lex

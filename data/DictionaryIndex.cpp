@@ -1,0 +1,286 @@
+#include "data/DictionaryIndex.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <numeric>
+#include <string_view>
+
+#include "data/DataError.h"
+#include "data/Database.h"
+#include "data/DictionaryOrder.h"
+#include "data/FoldedText.h"
+#include "data/LikePattern.h"
+#include "data/Schema.h"
+#include "data/SqlStatement.h"
+
+namespace lex {
+
+namespace {
+
+class Statement {
+public:
+    Statement(sqlite3* db, const QString& sql) {
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt_, nullptr) != SQLITE_OK)
+            throw DataError(QStringLiteral("Cannot read the dictionary: %1")
+                                .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    bool step() {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            throw DataError(QStringLiteral("Cannot read the dictionary: %1")
+                                .arg(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(stmt_)))));
+        return false;
+    }
+    sqlite3_stmt* get() const { return stmt_; }
+    std::string_view text(int col) const {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
+        return p ? std::string_view(p, sqlite3_column_bytes(stmt_, col)) : std::string_view();
+    }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+bool tableExists(sqlite3* db, const QString& schemaName, const char* table) {
+    Statement st(db, QStringLiteral("SELECT 1 FROM %1.sqlite_master WHERE type = 'table' AND "
+                                    "name = '%2'")
+                         .arg(schemaName, QLatin1String(table)));
+    return st.step();
+}
+
+// Entries of one text column, packed and folded, in the order they were appended.
+struct Packed {
+    std::string bytes;
+    std::vector<uint32_t> starts{0};
+    void add(std::string_view utf8) {
+        folded::appendUtf8(bytes, utf8);
+        bytes.push_back('\0');
+        starts.push_back(static_cast<uint32_t>(bytes.size()));
+    }
+    std::string_view entry(size_t i) const {
+        return std::string_view(bytes.data() + starts[i], starts[i + 1] - starts[i]);
+    }
+    // The same entries in the order given by `order` (indices into this).
+    Packed permuted(const std::vector<uint32_t>& order) const {
+        Packed out;
+        out.bytes.reserve(bytes.size());
+        out.starts.reserve(starts.size());
+        for (uint32_t i : order) {
+            out.bytes.append(entry(i));
+            out.starts.push_back(static_cast<uint32_t>(out.bytes.size()));
+        }
+        return out;
+    }
+};
+
+template <typename T>
+std::vector<T> permute(const std::vector<T>& v, const std::vector<uint32_t>& order) {
+    std::vector<T> out;
+    out.reserve(order.size());
+    for (uint32_t i : order)
+        out.push_back(v[i]);
+    return out;
+}
+
+}  // namespace
+
+void DictionaryIndex::load(const Database& database) {
+    sqlite3* db = database.handle();
+    const QString s = schema::mainData().schema;
+    Packed data, meaning;
+    std::vector<int32_t> ids, types, qtys;
+    {
+        Statement rows(db, QStringLiteral("SELECT ID, Data, Meaning, Type, Qty FROM %1.Main_Data "
+                                          "ORDER BY ID")
+                               .arg(s));
+        while (rows.step()) {
+            ids.push_back(sqlite3_column_int(rows.get(), 0));
+            data.add(rows.text(1));
+            meaning.add(rows.text(2));
+            types.push_back(sqlite3_column_int(rows.get(), 3));
+            qtys.push_back(sqlite3_column_int(rows.get(), 4));
+        }
+    }
+    if (data.bytes.size() > UINT32_MAX || meaning.bytes.size() > UINT32_MAX)
+        throw DataError(QStringLiteral("The dictionary is too large to be searched."));
+
+    // Positions (in ID order) of the entries in dictionary order.
+    std::vector<uint32_t> order;
+    auto positionOf = [&](int32_t id) -> int64_t {
+        auto it = std::lower_bound(ids.begin(), ids.end(), id);
+        return it != ids.end() && *it == id ? it - ids.begin() : -1;
+    };
+    preparedOrderUsed_ = false;
+    if (tableExists(db, s, schema::kOrderTable)) {
+        Statement ranked(db, QStringLiteral("SELECT ID FROM %1.%2 ORDER BY Rank")
+                                 .arg(s, QLatin1String(schema::kOrderTable)));
+        std::vector<bool> seen(ids.size(), false);
+        bool complete = true;
+        while (complete && ranked.step()) {
+            const int64_t pos = positionOf(sqlite3_column_int(ranked.get(), 0));
+            if (pos < 0 || seen[pos]) {
+                complete = false;
+                break;
+            }
+            seen[pos] = true;
+            order.push_back(static_cast<uint32_t>(pos));
+        }
+        preparedOrderUsed_ = complete && order.size() == ids.size();
+    }
+    if (!preparedOrderUsed_) {
+        // The table was changed after its import: sort here, from the headwords.
+        std::vector<Headword> headwords;
+        headwords.reserve(ids.size());
+        Statement rows(db, QStringLiteral("SELECT ID, Data FROM %1.Main_Data ORDER BY ID").arg(s));
+        while (rows.step()) {
+            const std::string_view t = rows.text(1);
+            headwords.push_back({sqlite3_column_int(rows.get(), 0),
+                                 QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()))});
+        }
+        order.clear();
+        for (int32_t id : dictionaryOrder(std::move(headwords)))
+            order.push_back(static_cast<uint32_t>(positionOf(id)));
+    }
+
+    Packed d = data.permuted(order);
+    data = Packed();
+    Packed m = meaning.permuted(order);
+    meaning = Packed();
+    data_ = std::move(d.bytes);
+    dataStarts_ = std::move(d.starts);
+    meaning_ = std::move(m.bytes);
+    meaningStarts_ = std::move(m.starts);
+    ids_ = permute(ids, order);
+    types_ = permute(types, order);
+    qtys_ = permute(qtys, order);
+}
+
+const std::vector<int32_t>* DictionaryIndex::integerColumn(const QString& field) const {
+    if (field.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0)
+        return &ids_;
+    if (field.compare(QLatin1String("Type"), Qt::CaseInsensitive) == 0)
+        return &types_;
+    if (field.compare(QLatin1String("Qty"), Qt::CaseInsensitive) == 0)
+        return &qtys_;
+    return nullptr;
+}
+
+BitSet DictionaryIndex::evaluate(const SqlCondition& c, const QVariantMap& bound) const {
+    using Kind = SqlCondition::Kind;
+    using Op = SqlCondition::Op;
+    if (c.kind != Kind::Compare) {
+        BitSet result = evaluate(c.children.front(), bound);
+        for (size_t i = 1; i < c.children.size(); ++i) {
+            if (c.kind == Kind::Or)
+                result |= evaluate(c.children[i], bound);
+            else
+                result &= evaluate(c.children[i], bound);
+        }
+        return result;
+    }
+
+    QVariant value = c.literal;
+    if (!c.parameter.isEmpty()) {
+        if (!bound.contains(c.parameter))
+            throw DataError(QStringLiteral("No value is bound to %1.").arg(c.parameter));
+        value = bound.value(c.parameter);
+    }
+    BitSet result(size());
+    const bool isData = c.field.compare(QLatin1String("Data"), Qt::CaseInsensitive) == 0;
+    const bool isMeaning = c.field.compare(QLatin1String("Meaning"), Qt::CaseInsensitive) == 0;
+    if (isData || isMeaning) {
+        const std::string& buffer = isData ? data_ : meaning_;
+        const std::vector<uint32_t>& starts = isData ? dataStarts_ : meaningStarts_;
+        if (c.op == Op::Like) {
+            LikePattern(value.toString()).scan(buffer, starts, result);
+            return result;
+        }
+        if (c.op == Op::Equal || c.op == Op::NotEqual) {
+            const std::string wanted =
+                folded::encode(value.toString().normalized(QString::NormalizationForm_C));
+            for (size_t r = 0; r < size(); ++r) {
+                const std::string_view entry(buffer.data() + starts[r],
+                                             starts[r + 1] - starts[r] - 1);
+                if ((entry == wanted) == (c.op == Op::Equal))
+                    result.set(r);
+            }
+            return result;
+        }
+        throw DataError(QStringLiteral("Text field %1 can only be compared with LIKE, = or <>.")
+                            .arg(c.field));
+    }
+    const std::vector<int32_t>* column = integerColumn(c.field);
+    if (!column)
+        throw DataError(QStringLiteral("Unknown field name: %1").arg(c.field));
+    bool ok = false;
+    const qint64 v = value.toLongLong(&ok);
+    if (!ok || c.op == Op::Like)
+        throw DataError(QStringLiteral("Field %1 holds numbers and is compared with a number.")
+                            .arg(c.field));
+    for (size_t r = 0; r < size(); ++r) {
+        const qint64 x = (*column)[r];
+        bool hit = false;
+        switch (c.op) {
+            case Op::Equal: hit = x == v; break;
+            case Op::NotEqual: hit = x != v; break;
+            case Op::Less: hit = x < v; break;
+            case Op::LessEqual: hit = x <= v; break;
+            case Op::Greater: hit = x > v; break;
+            case Op::GreaterEqual: hit = x >= v; break;
+            case Op::Like: break;
+        }
+        if (hit)
+            result.set(r);
+    }
+    return result;
+}
+
+std::vector<uint32_t> DictionaryIndex::select(const SqlStatement& st,
+                                              const QVariantMap& bound) const {
+    if (st.table.compare(schema::mainData().name, Qt::CaseInsensitive) != 0)
+        throw DataError(QStringLiteral("Table does not exist: %1").arg(st.table));
+    BitSet matches(size());
+    if (st.hasWhere)
+        matches = evaluate(st.where, bound);
+    else
+        matches.setAll();
+    std::vector<uint32_t> ranks = matches.indices();  // ascending rank: dictionary order
+
+    const QString& order = st.orderBy;
+    if (order.compare(QLatin1String("Data"), Qt::CaseInsensitive) == 0) {
+        // already in order
+    } else if (order.compare(QLatin1String("Meaning"), Qt::CaseInsensitive) == 0) {
+        std::stable_sort(ranks.begin(), ranks.end(), [&](uint32_t a, uint32_t b) {
+            const std::string_view x(meaning_.data() + meaningStarts_[a],
+                                     meaningStarts_[a + 1] - meaningStarts_[a]);
+            const std::string_view y(meaning_.data() + meaningStarts_[b],
+                                     meaningStarts_[b + 1] - meaningStarts_[b]);
+            return x != y ? x < y : ids_[a] < ids_[b];
+        });
+    } else {
+        // No ORDER BY reads the table in ID order.
+        const std::vector<int32_t>* column =
+            order.isEmpty() ? &ids_ : integerColumn(order);
+        if (!column)
+            throw DataError(QStringLiteral("Unknown field name: %1").arg(order));
+        std::stable_sort(ranks.begin(), ranks.end(), [&](uint32_t a, uint32_t b) {
+            const int32_t x = (*column)[a], y = (*column)[b];
+            return x != y ? x < y : ids_[a] < ids_[b];
+        });
+    }
+    if (st.descending)
+        std::reverse(ranks.begin(), ranks.end());
+    return ranks;
+}
+
+size_t DictionaryIndex::memoryBytes() const {
+    return data_.capacity() + meaning_.capacity() +
+           4 * (dataStarts_.capacity() + meaningStarts_.capacity() + ids_.capacity() +
+                types_.capacity() + qtys_.capacity());
+}
+
+}  // namespace lex

@@ -1,0 +1,165 @@
+#include "data/LikePattern.h"
+
+#include <QList>
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "data/FoldedText.h"
+
+namespace lex {
+
+LikePattern::LikePattern(const QString& pattern) {
+    const QString nfc = pattern.normalized(QString::NormalizationForm_C);
+    std::string literal;
+    auto endLiteral = [&] {
+        if (literal.size() > longestLiteral_.size())
+            longestLiteral_ = literal;
+        literal.clear();
+    };
+    for (char32_t cp : nfc.toUcs4()) {
+        if (cp == U'%') {
+            endLiteral();
+            if (items_.empty() || items_.back().kind != Kind::AnyRun)
+                items_.push_back({Kind::AnyRun, 0});
+        } else if (cp == U'_') {
+            endLiteral();
+            items_.push_back({Kind::AnyChar, 0});
+            onlyAnyRuns_ = false;
+        } else {
+            std::string bytes;
+            folded::appendCodePoint(bytes, cp);
+            for (char b : bytes)
+                items_.push_back({Kind::Byte, b});
+            literal += bytes;
+            if (!bytes.empty())
+                onlyAnyRuns_ = false;
+        }
+    }
+    endLiteral();
+    containsForm_ = items_.size() >= 3 && items_.front().kind == Kind::AnyRun &&
+                    items_.back().kind == Kind::AnyRun &&
+                    std::all_of(items_.begin() + 1, items_.end() - 1,
+                                [](const Item& i) { return i.kind == Kind::Byte; });
+}
+
+bool LikePattern::matches(std::string_view text) const {
+    if (text.empty())
+        return false;
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size(), m = items_.size();
+    size_t i = 0, p = 0;
+    size_t starP = SIZE_MAX, starI = 0;
+    // The usual wildcard walk: on a mismatch, let the last '%' swallow one more byte. Matches
+    // can only begin on character boundaries (see FoldedText.h), so stepping by bytes is safe.
+    while (i < n) {
+        if (p < m && items_[p].kind == Kind::Byte && static_cast<unsigned char>(items_[p].byte) == t[i]) {
+            ++i;
+            ++p;
+            continue;
+        }
+        if (p < m && items_[p].kind == Kind::AnyChar) {
+            const int len = folded::charLength(t[i]);
+            if (len > 0 && i + len <= n) {
+                i += len;
+                ++p;
+                continue;
+            }
+        }
+        if (p < m && items_[p].kind == Kind::AnyRun) {
+            starP = p++;
+            starI = i;
+            continue;
+        }
+        if (starP != SIZE_MAX) {
+            p = starP + 1;
+            i = ++starI;
+            continue;
+        }
+        return false;
+    }
+    while (p < m && items_[p].kind == Kind::AnyRun)
+        ++p;
+    return p == m;
+}
+
+void LikePattern::scan(const std::string& buffer, const std::vector<uint32_t>& starts,
+                       BitSet& out) const {
+    const size_t entries = starts.size() - 1;
+    auto entryOf = [&](size_t offset, size_t from) {
+        auto it = std::upper_bound(starts.begin() + from, starts.end(), offset);
+        return static_cast<size_t>(it - starts.begin()) - 1;
+    };
+    auto entryView = [&](size_t r) {
+        return std::string_view(buffer.data() + starts[r], starts[r + 1] - starts[r] - 1);
+    };
+
+    if (onlyAnyRuns_) {
+        if (items_.empty())  // the empty pattern matches only the empty text, which holds no value
+            return;
+        for (size_t r = 0; r < entries; ++r)
+            if (starts[r + 1] - starts[r] > 1)
+                out.set(r);
+        return;
+    }
+    if (longestLiteral_.empty()) {  // only wildcards: look at every entry
+        for (size_t r = 0; r < entries; ++r)
+            if (matches(entryView(r)))
+                out.set(r);
+        return;
+    }
+    // Find the entries holding the longest literal run, then check the whole pattern there.
+    const char* base = buffer.data();
+    const char* end = base + buffer.size();
+    const char* pos = base;
+    size_t r = 0;
+    while (pos < end) {
+        const void* hit = memmem(pos, end - pos, longestLiteral_.data(), longestLiteral_.size());
+        if (!hit)
+            break;
+        r = entryOf(static_cast<const char*>(hit) - base, r);
+        if (containsForm_ || matches(entryView(r)))
+            out.set(r);
+        pos = base + starts[r + 1];
+    }
+}
+
+void BitSet::setAll() {
+    std::fill(words_.begin(), words_.end(), ~uint64_t{0});
+    if (size_ % 64)
+        words_.back() = (uint64_t{1} << (size_ % 64)) - 1;
+}
+
+BitSet& BitSet::operator|=(const BitSet& other) {
+    for (size_t i = 0; i < words_.size(); ++i)
+        words_[i] |= other.words_[i];
+    return *this;
+}
+
+BitSet& BitSet::operator&=(const BitSet& other) {
+    for (size_t i = 0; i < words_.size(); ++i)
+        words_[i] &= other.words_[i];
+    return *this;
+}
+
+size_t BitSet::count() const {
+    size_t c = 0;
+    for (uint64_t w : words_)
+        c += std::popcount(w);
+    return c;
+}
+
+std::vector<uint32_t> BitSet::indices() const {
+    std::vector<uint32_t> out;
+    out.reserve(count());
+    for (size_t w = 0; w < words_.size(); ++w) {
+        uint64_t bits = words_[w];
+        while (bits) {
+            out.push_back(static_cast<uint32_t>(w * 64 + std::countr_zero(bits)));
+            bits &= bits - 1;
+        }
+    }
+    return out;
+}
+
+}  // namespace lex

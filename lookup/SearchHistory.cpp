@@ -1,0 +1,52 @@
+#include "lookup/SearchHistory.h"
+
+#include <QComboBox>
+
+#include "data/Table.h"
+
+namespace lex {
+
+namespace {
+constexpr int kTextWidth = 255;
+}
+
+bool SearchHistory::record(const QString& text, qint64 found) {
+    table_.last();
+    if (found == 0 || text.isEmpty())
+        return false;
+    // The stored text is cut, so the cut text is what a repeat must be compared with.
+    const QString stored = text.left(kTextWidth);
+    const QString latest = table_.hasCurrentRow() ? table_.fieldText(QStringLiteral("Text"))
+                                                  : QString();
+    if (stored == latest)
+        return false;
+    table_.append();
+    table_.setField(QStringLiteral("Text"), stored);
+    try {
+        table_.post();
+    } catch (...) {
+        table_.cancel();
+        throw;
+    }
+    return true;
+}
+
+QStringList SearchHistory::mostRecentFirst() {
+    QStringList texts;
+    table_.last();
+    for (const QVariant& v : table_.columnValues(QStringLiteral("Text"), true))
+        texts << v.toString();
+    return texts;
+}
+
+void SearchHistory::fillList(QComboBox* box) {
+    const QStringList texts = mostRecentFirst();
+    const QString kept = box->currentText();
+    const QSignalBlocker block(box);
+    box->clear();
+    box->addItems(texts);
+    box->setCurrentIndex(-1);
+    box->setEditText(kept);
+}
+
+}  // namespace lex

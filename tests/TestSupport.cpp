@@ -1,0 +1,34 @@
+#include "tests/TestSupport.h"
+
+#include <QUrl>
+
+#include "data/DictionaryStore.h"
+
+namespace lex::test {
+
+TempDataDir::TempDataDir(const std::vector<DictionaryEntry>& entries) {
+    store::createTables(dir_.path());
+    if (!entries.empty())
+        store::importEntries(dir_.path(), entries);
+}
+
+std::vector<DictionaryEntry> sampleEntries() {
+    return {
+        {QStringLiteral("beam"), QStringLiteral("คาน"), 1, 0},
+        {QStringLiteral("steel beam"), QStringLiteral("คานเหล็ก"), 1, 0},
+        {QStringLiteral("column"), QStringLiteral("เสา"), 1, 0},
+        {QStringLiteral("stress"), QStringLiteral("ความเค้น"), 1, 3},
+        {QStringLiteral("Steel"), QStringLiteral("เหล็กกล้า"), 1, 0},
+        {QStringLiteral("คาน"), QStringLiteral("beam"), 2, 0},
+        {QStringLiteral("เสา"), QStringLiteral("column; post"), 2, 0},
+        {QStringLiteral("ความเค้น"), QStringLiteral("stress"), 2, 0},
+        {QStringLiteral("girder"), QStringLiteral("a large main beam of steel"), 3, 0},
+        {QStringLiteral("truss"), QStringLiteral("a frame of straight members"), 3, 0},
+        {QStringLiteral("เสาเข็ม"), QStringLiteral("เสาที่ตอกลงในดินเพื่อรับน้ำหนัก"), 4, 0},
+        {QStringLiteral("ไข"), QStringLiteral("ไขมันหล่อลื่น"), 4, 0},
+        {QStringLiteral("odd entry"), QStringLiteral("no direction"), 0, 0},
+        {QStringLiteral("another odd"), QStringLiteral("beam of code five"), 5, 0},
+    };
+}
+
+}  // namespace lex::test

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <vector>
+
+#include "app/UserDialogs.h"
+#include "data/DictionaryFile.h"
+
+namespace lex::test {
+
+// The dialog seam for tests: records every box and answers from a script. An unscripted
+// confirmation answers No and an unscripted input box returns its default.
+class ScriptedDialogs : public UserDialogs {
+public:
+    struct Box {
+        QString kind;  // "message", "confirm", "input"
+        QString caption;
+        QString text;
+        BoxIcon icon = BoxIcon::None;
+    };
+
+    ScriptedDialogs() { UserDialogs::install(this); }
+    ~ScriptedDialogs() override { UserDialogs::install(nullptr); }
+
+    void message(QWidget*, const QString& caption, const QString& text, BoxIcon icon) override {
+        boxes.push_back({QStringLiteral("message"), caption, text, icon});
+    }
+    bool confirm(QWidget*, const QString& text) override {
+        boxes.push_back({QStringLiteral("confirm"), QStringLiteral("Confirm"), text,
+                         BoxIcon::Question});
+        if (confirmAnswers.empty())
+            return false;
+        const bool answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
+    }
+    QString inputBox(QWidget*, const QString& caption, const QString& prompt,
+                     const QString& defaultValue) override {
+        boxes.push_back({QStringLiteral("input"), caption, prompt, BoxIcon::None});
+        if (inputAnswers.empty())
+            return defaultValue;
+        const QString answer = inputAnswers.front();
+        inputAnswers.pop_front();
+        return answer;
+    }
+    void openUrl(const QUrl& url) override { openedUrls.push_back(url); }
+
+    std::vector<Box> boxes;
+    std::deque<bool> confirmAnswers;
+    std::deque<QString> inputAnswers;
+    QList<QUrl> openedUrls;
+};
+
+// A fresh data directory with the four table files and the given dictionary entries.
+class TempDataDir {
+public:
+    explicit TempDataDir(const std::vector<DictionaryEntry>& entries = {});
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A small engineering dictionary used across the suites.
+std::vector<DictionaryEntry> sampleEntries();
+
+}  // namespace lex::test
