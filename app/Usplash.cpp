@@ -8,6 +8,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include "app/Resources.h"
+
 namespace lex {
 
 TTsplash::TTsplash(QWidget* parent, int minimumMs)
@@ -15,6 +17,7 @@ TTsplash::TTsplash(QWidget* parent, int minimumMs)
     setObjectName(QStringLiteral("Tsplash"));
     setWindowTitle(QStringLiteral("Boxes in a box"));
     setFixedSize(391, 295);
+    initResources();
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));

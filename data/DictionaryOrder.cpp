@@ -9,7 +9,9 @@ namespace lex {
 namespace {
 
 QCollator headwordCollator() {
-    QCollator c{QLocale(QLocale::Thai, QLocale::Thailand)};
+    // The root order of the Unicode collation places Latin before Thai and already orders a Thai
+    // leading vowel after the consonant it is written before.
+    QCollator c{QLocale(QLocale::English, QLocale::UnitedStates)};
     c.setCaseSensitivity(Qt::CaseInsensitive);
     c.setNumericMode(false);
     c.setIgnorePunctuation(false);

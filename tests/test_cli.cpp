@@ -1,4 +1,123 @@
+// The data tool: every command, its help, and its failures with their exit codes.
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
 #include <QtTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+
+#include "cli/DictTool.h"
+#include "data/AliasResolver.h"
+#include "data/DictionaryStore.h"
+
+using namespace lex;
+
+namespace {
+
+struct Run {
+    int code;
+    QString out;
+    QString err;
+};
+
+Run tool(const QStringList& args) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int code = runDictTool(args, o, e);
+    o.flush();
+    e.flush();
+    return {code, out, err};
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(content);
+    return path;
+}
+
+}  // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void initImportExportRoundTrip() {
+        QTemporaryDir tmp;
+        const QString data = tmp.filePath(QStringLiteral("data"));
+        QCOMPARE(tool({"init", data}).code, 0);
+        for (const char* f : {"Main_Data.DB", "Choose_Data.db", "Lastest_Search.db", "Setting.db"})
+            QVERIFY(QFile::exists(QDir(data).filePath(QString::fromLatin1(f))));
+        // A second init would overwrite the user's tables: refused.
+        const Run again = tool({"init", data});
+        QCOMPARE(again.code, 1);
+        QVERIFY(again.err.contains(QStringLiteral("already exists")));
+
+        const QByteArray source =
+            "# starter\nbeam\t\xE0\xB8\x84\xE0\xB8\xB2\xE0\xB8\x99\t1\t0\n"
+            "\xE0\xB8\x84\xE0\xB8\xB2\xE0\xB8\x99\tbeam\t2\t4\n";
+        const Run imported = tool({"import", data, writeFile(tmp, "a.tsv", source)});
+        QCOMPARE(imported.code, 0);
+        QVERIFY(imported.out.contains(QStringLiteral("Imported 2 entries")));
+        const QString exported = tmp.filePath(QStringLiteral("out.tsv"));
+        QCOMPARE(tool({"export", data, exported}).code, 0);
+        QFile f(exported);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), source.mid(source.indexOf('\n') + 1));
+        const Run stats = tool({"stats", data});
+        QCOMPARE(stats.code, 0);
+        QVERIFY(stats.out.contains(QStringLiteral("code 1 (English to Thai): 1")));
+        QVERIFY(stats.out.contains(QStringLiteral("total: 2")));
+    }
+
+    void malformedFileImportsNothing() {
+        QTemporaryDir tmp;
+        const QString data = tmp.filePath(QStringLiteral("data"));
+        tool({"init", data});
+        const Run r = tool({"import", data,
+                            writeFile(tmp, "bad.tsv", "good\tline\t1\n#c\nbad line\t1\n")});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("line 3")), qPrintable(r.err));
+        QVERIFY(r.err.contains(QStringLiteral("Nothing of")));
+        QCOMPARE(store::exportEntries(data).size(), size_t(0));
+    }
+
+    void failuresAreClearAndNonZero() {
+        QTemporaryDir tmp;
+        const Run noDir = tool({"import", tmp.filePath(QStringLiteral("none")),
+                                writeFile(tmp, "a.tsv", "a\tb\t1\n")});
+        QCOMPARE(noDir.code, 1);
+        QVERIFY(noDir.err.contains(QStringLiteral("init")));
+        QCOMPARE(tool({"import", tmp.path(), tmp.filePath(QStringLiteral("missing.tsv"))}).code, 1);
+        QCOMPARE(tool({"export", tmp.path(), tmp.filePath(QStringLiteral("x.tsv"))}).code, 1);
+        QCOMPARE(tool({"alias", tmp.filePath(QStringLiteral("none"))}).code, 1);
+        QCOMPARE(tool({"init"}).code, 2);
+        QCOMPARE(tool({"frobnicate"}).code, 2);
+        QCOMPARE(tool({}).code, 2);
+    }
+
+    void everyCommandHasHelp() {
+        for (const char* c : {"init", "import", "export", "alias", "stats", "show-alias"}) {
+            const Run r = tool({QString::fromLatin1(c), "--help"});
+            QCOMPARE(r.code, 0);
+            QVERIFY(r.out.startsWith(QStringLiteral("Usage: lexivore-dict ") + QLatin1String(c)));
+        }
+        QCOMPARE(tool({"--help"}).code, 0);
+    }
+
+    void aliasIsWrittenAndShown() {
+        QFile::remove(alias::userAliasFile());
+        QCOMPARE(tool({"show-alias"}).code, 1);
+        QTemporaryDir tmp;
+        QCOMPARE(tool({"alias", tmp.path()}).code, 0);
+        const Run shown = tool({"show-alias"});
+        QCOMPARE(shown.code, 0);
+        QCOMPARE(shown.out.trimmed(), QDir(tmp.path()).absolutePath());
+        QFile::remove(alias::userAliasFile());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
 #include "test_cli.moc"
