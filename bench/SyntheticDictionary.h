@@ -4,8 +4,9 @@
 
 namespace lex::bench {
 
-// Builds (once) a data directory holding a synthetic dictionary of `entries` entries, cached
-// under `cacheRoot`, and returns its path.
-QString syntheticDataDirectory(int entries, const QString& cacheRoot);
+// Writes a synthetic dictionary of `entries` entries in the import format: English and Thai
+// engineering words in realistic lengths, all four direction codes and a few codes 0 and 5.
+// The same count always gives the same file.
+void writeSyntheticDictionary(int entries, const QString& path);
 
 }  // namespace lex::bench

@@ -1,1 +1,281 @@
-int main() { return 0; }
+// Search and browse timings on synthetic dictionaries of 10,000 to 1,000,000 entries, against
+// the naive way (one SELECT ... LIKE ... ORDER BY Data fetching every row). Prints one JSON
+// object per line and ends with the peak memory of the process.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTextStream>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include "app/Gauge.h"
+#include "bench/SyntheticDictionary.h"
+#include "cli/DictTool.h"
+#include "data/Database.h"
+#include "data/DictionaryIndex.h"
+#include "data/ResultQuery.h"
+#include "data/Schema.h"
+#include "data/Table.h"
+#include "lookup/DirectionBrowse.h"
+#include "lookup/ResultSummary.h"
+#include "lookup/SearchHistory.h"
+#include "lookup/WordSearch.h"
+
+using namespace lex;
+
+namespace {
+
+constexpr int kFirstScreen = 20;  // rows the result grid shows at once
+
+void print(const QJsonObject& o) {
+    std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+double timeMs(const std::function<void()>& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+// Warm-up once, then the median of `runs`.
+double measure(int runs, const std::function<void()>& f) {
+    f();
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i)
+        times.push_back(timeMs(f));
+    return median(times);
+}
+
+double peakRssMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// Builds the data directory of a synthetic dictionary; runs in a child process so that the
+// import's memory does not count in the measured process.
+int prepare(int entries, const QString& dir) {
+    QDir().mkpath(dir);
+    const QString tsv = QDir(dir).filePath(QStringLiteral("synthetic.tsv"));
+    bench::writeSyntheticDictionary(entries, tsv);
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const QString tables = QDir(dir).filePath(QStringLiteral("tables"));
+    QDir(tables).removeRecursively();
+    if (runDictTool({QStringLiteral("init"), tables}, o, e) != 0)
+        qFatal("init failed: %s", qPrintable(err));
+    QElapsedTimer t;
+    t.start();
+    if (runDictTool({QStringLiteral("import"), tables, tsv}, o, e) != 0)
+        qFatal("import failed: %s", qPrintable(err));
+    print({{"name", "import"}, {"entries", entries}, {"seconds", t.elapsed() / 1000.0}});
+    QFile::remove(tsv);
+    QFile done(QDir(dir).filePath(QStringLiteral("ready")));
+    done.open(QIODevice::WriteOnly);
+    return 0;
+}
+
+struct Needle {
+    const char* language;
+    QString text;
+};
+
+void benchmark(int entries, const QString& cacheRoot, int runs, bool naive) {
+    const QString dir = QDir(cacheRoot).filePath(QString::number(entries));
+    if (!QFile::exists(QDir(dir).filePath(QStringLiteral("ready")))) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--prepare"), QString::number(entries), QStringLiteral("--cache"),
+                     cacheRoot});
+        child.waitForFinished(-1);
+        if (child.exitCode() != 0)
+            qFatal("preparing %d entries failed", entries);
+    }
+    const QString tables = QDir(dir).filePath(QStringLiteral("tables"));
+
+    Database db(tables);
+    DictionaryIndex index;
+    const double loadMs = timeMs([&] { index.load(db); });
+    print({{"name", "load"}, {"entries", entries}, {"ms", loadMs},
+          {"index_mb", static_cast<double>(index.memoryBytes()) / (1 << 20)}});
+
+    Table history(db, schema::lastestSearch());
+    history.open();
+    ResultQuery query(db, index);
+    QComboBox box;
+    box.setEditable(true);
+    QToolButton headword, meaning;
+    headword.setCheckable(true);
+    meaning.setCheckable(true);
+    QTableView grid;
+    QLineEdit count;
+    Gauge chart(Gauge::Kind::Pie);
+    ResultSummary summary(&count, &chart);
+    summary.setDictionaryTotal(countDictionaryTotal(query));
+    SearchHistory searchHistory(history);
+    WordSearch search(query, searchHistory, summary,
+                      WordSearch::Controls{&box, &headword, &meaning, &grid});
+    auto firstScreen = [&] {
+        for (int r = 0; r < std::min(kFirstScreen, query.recordCount()); ++r)
+            (void)query.rowAt(r);
+    };
+
+    QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("naive"));
+    plain.setDatabaseName(QDir(tables).filePath(QStringLiteral("Main_Data.DB")));
+    plain.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    plain.open();
+    auto naiveRun = [&](const QString& sql, const QVariantList& binds) {
+        QSqlQuery q(plain);
+        q.setForwardOnly(true);
+        q.prepare(sql);
+        for (const QVariant& b : binds)
+            q.addBindValue(b);
+        q.exec();
+        std::vector<std::array<QVariant, 5>> rows;
+        while (q.next())
+            rows.push_back({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)});
+        return rows.size();
+    };
+    const int naiveRuns = entries >= 1000000 ? 3 : runs;
+
+    const Needle needles[] = {{"en", QStringLiteral("e")},      {"en", QStringLiteral("ste")},
+                              {"en", QStringLiteral("stress")}, {"th", QStringLiteral("ก")},
+                              {"th", QStringLiteral("แรง")},    {"th", QStringLiteral("ความเค")}};
+    const struct {
+        const char* name;
+        bool headwordDown, meaningDown;
+        const char* naiveWhere;
+    } modes[] = {{"both", false, false, "(Data LIKE ? OR Meaning LIKE ?)"},
+                 {"headwords", true, false, "(Data LIKE ?)"},
+                 {"meanings", false, true, "(Meaning LIKE ?)"}};
+
+    for (const Needle& n : needles) {
+        for (const auto& m : modes) {
+            headword.setChecked(m.headwordDown);
+            meaning.setChecked(m.meaningDown);
+            const double ms = measure(runs, [&] {
+                box.setEditText(n.text);
+                search.run();
+                firstScreen();
+            });
+            QJsonObject o{{"name", QStringLiteral("search_%1_%2_%3")
+                                       .arg(QLatin1String(m.name), QLatin1String(n.language))
+                                       .arg(n.text.size())},
+                          {"entries", entries},
+                          {"needle", n.text},
+                          {"mode", m.name},
+                          {"rows", query.recordCount()},
+                          {"median_ms", ms}};
+            if (naive) {
+                const QString pattern = likePattern(n.text);
+                const QString sql = QStringLiteral("SELECT * FROM Main_Data WHERE %1 ORDER BY Data")
+                                        .arg(QLatin1String(m.naiveWhere));
+                QVariantList binds{pattern};
+                if (qstrcmp(m.name, "both") == 0)
+                    binds << pattern;
+                const double naiveMs = measure(naiveRuns, [&] { naiveRun(sql, binds); });
+                o.insert("naive_ms", naiveMs);
+                o.insert("ratio", ms > 0 ? naiveMs / ms : 0);
+            }
+            print(o);
+        }
+    }
+    for (int code = 1; code <= 4; ++code) {
+        const double ms = measure(runs, [&] {
+            query.close();
+            query.clearSql();
+            query.setSql(browseStatement(code));
+            query.open();
+            summary.show(query.recordCount());
+            firstScreen();
+        });
+        QJsonObject o{{"name", QStringLiteral("browse_%1").arg(code)},
+                      {"entries", entries},
+                      {"rows", query.recordCount()},
+                      {"median_ms", ms}};
+        if (naive) {
+            const double naiveMs = measure(naiveRuns, [&] {
+                naiveRun(QStringLiteral("SELECT * FROM Main_Data WHERE Type = ? ORDER BY Data"),
+                         {code});
+            });
+            o.insert("naive_ms", naiveMs);
+            o.insert("ratio", ms > 0 ? naiveMs / ms : 0);
+        }
+        print(o);
+    }
+    plain.close();
+    plain = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("naive"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QString cache = QDir::home().filePath(QStringLiteral(".cache/lexivore-bench"));
+    QList<int> sizes;
+    int runs = 5;
+    bool naive = true;
+    int prepareEntries = 0;
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const QString next = i + 1 < args.size() ? args[i + 1] : QString();
+        if (a == QLatin1String("--entries")) {
+            for (const QString& s : next.split(u','))
+                sizes << s.toInt();
+            ++i;
+        } else if (a == QLatin1String("--runs")) {
+            runs = std::max(1, next.toInt());
+            ++i;
+        } else if (a == QLatin1String("--cache")) {
+            cache = next;
+            ++i;
+        } else if (a == QLatin1String("--no-naive")) {
+            naive = false;
+        } else if (a == QLatin1String("--prepare")) {
+            prepareEntries = next.toInt();
+            ++i;
+        } else {
+            std::fprintf(stderr,
+                         "usage: lexivore-bench [--entries N[,N...]] [--runs R] [--cache DIR] "
+                         "[--no-naive]\n");
+            return a == QLatin1String("--help") ? 0 : 2;
+        }
+    }
+    if (prepareEntries > 0)
+        return prepare(prepareEntries, QDir(cache).filePath(QString::number(prepareEntries)));
+    if (sizes.isEmpty())
+        sizes = {10000, 100000, 1000000};
+    for (int n : sizes)
+        benchmark(n, cache, runs, naive);
+    print({{"name", "summary"}, {"peak_rss_mb", peakRssMb()}});
+    return 0;
+}
