@@ -21,7 +21,7 @@ void guarded(const std::function<void()>& handler);
 
 // The application object. Event delivery is the last place an escaped error is caught.
 class Application : public QApplication {
-public:
+  public:
     Application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };

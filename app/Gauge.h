@@ -9,7 +9,7 @@ namespace lex {
 // progress written as "37%" over it. A progress outside the range is held at the nearer bound.
 class Gauge : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum class Kind { Pie, HorizontalBar, VerticalBar };
 
     explicit Gauge(Kind kind, QWidget* parent = nullptr);
@@ -20,10 +20,10 @@ public:
     void setColors(const QColor& background, const QColor& foreground);
     void setShowText(bool show);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     int percent() const;
 
     Kind kind_;

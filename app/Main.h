@@ -29,7 +29,7 @@ class WordSearch;
 // handler named after the control and the event; a handler is a thin call into its feature.
 class TForm1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kCaption = "Kolvane : Engineering Dictionary Lexivore Version 2.0";
 
     // Opens every table and query of the data directory (throws DataError when one cannot be
@@ -50,7 +50,7 @@ public:
     ResultQuery& queryTop() { return *QueryTop; }
     qint64 dictionaryTotal() const;
 
-private:
+  private:
     void openData(const QString& dataDirectory);
     void createControls();
     void createSearchBar(QWidget* client);

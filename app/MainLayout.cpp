@@ -89,7 +89,8 @@ void TForm1::createSearchBar(QWidget* client) {
     ComboBox1->setMaxVisibleItems(8);
     ComboBox1->setToolTip(QStringLiteral("ป้อนคำศัพท์ที่ต้องการแล้วกด Enter"));
 
-    Button1 = named(new QPushButton(QStringLiteral("ทำการแปล"), client), "Button1", 363, 15, 99, 25);
+    Button1 =
+        named(new QPushButton(QStringLiteral("ทำการแปล"), client), "Button1", 363, 15, 99, 25);
     Button1->setFont(boldFont());
     Button1->setToolTip(QStringLiteral("ทำการค้นหาความหมาย"));
 

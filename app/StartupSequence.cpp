@@ -20,8 +20,8 @@ namespace {
 void centre(QWidget* w) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        w->move(area.center() - QPoint(w->frameGeometry().width() / 2,
-                                       w->frameGeometry().height() / 2));
+        w->move(area.center() -
+                QPoint(w->frameGeometry().width() / 2, w->frameGeometry().height() / 2));
     }
 }
 

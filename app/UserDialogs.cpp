@@ -13,11 +13,16 @@ UserDialogs* installed = nullptr;
 
 QMessageBox::Icon qtIcon(BoxIcon icon) {
     switch (icon) {
-        case BoxIcon::Information: return QMessageBox::Information;
-        case BoxIcon::Question: return QMessageBox::Question;
-        case BoxIcon::Warning: return QMessageBox::Warning;
-        case BoxIcon::Stop: return QMessageBox::Critical;
-        case BoxIcon::None: break;
+        case BoxIcon::Information:
+            return QMessageBox::Information;
+        case BoxIcon::Question:
+            return QMessageBox::Question;
+        case BoxIcon::Warning:
+            return QMessageBox::Warning;
+        case BoxIcon::Stop:
+            return QMessageBox::Critical;
+        case BoxIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }

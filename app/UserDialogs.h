@@ -12,7 +12,7 @@ enum class BoxIcon { None, Information, Question, Warning, Stop };
 // Every modal box, and opening a web address in the user's browser, goes through this seam. The
 // program installs the Qt implementation; tests install a scripted one that answers and records.
 class UserDialogs {
-public:
+  public:
     virtual ~UserDialogs() = default;
 
     // A box with one OK button.
@@ -34,7 +34,7 @@ public:
 
 // The seam's implementation with QMessageBox, QInputDialog and QDesktopServices.
 class QtUserDialogs : public UserDialogs {
-public:
+  public:
     void message(QWidget* parent, const QString& caption, const QString& text,
                  BoxIcon icon) override;
     bool confirm(QWidget* parent, const QString& text) override;

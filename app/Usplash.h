@@ -12,7 +12,7 @@ namespace lex {
 // a minimum display time of 6000 ms during which it refuses to close.
 class TTsplash : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kMinimumMs = 6000;
     static constexpr int kStepMs = 500;
 
@@ -25,10 +25,10 @@ public:
     void Timer3Timer();
     int step() const { return step_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void FormCreate();
 
     QLabel* Image1;

@@ -147,8 +147,7 @@ const std::map<QString, Command>& commands() {
           0, showAlias}},
         {QStringLiteral("stats"),
          {QStringLiteral("stats DIR"),
-          QStringLiteral("Prints the number of dictionary entries per direction code."), 1,
-          stats}},
+          QStringLiteral("Prints the number of dictionary entries per direction code."), 1, stats}},
     };
     return table;
 }

@@ -13,7 +13,8 @@ const QString kRelativeFile = QStringLiteral("kolvane/aliases.ini");
 }
 
 QString resolve(const QString& name) {
-    const QStringList dirs = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+    const QStringList dirs =
+        QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
     for (const QString& dir : dirs) {
         const IniFile ini = IniFile::load(QDir(dir).filePath(kRelativeFile));
         if (ini.contains(name, QStringLiteral("Path")))

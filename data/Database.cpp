@@ -116,8 +116,8 @@ void Database::verifyTable(const QString& schemaName, const QString& table,
     QSqlQuery q(db);
     // Reading the schema also proves that the file is a database and is not locked.
     if (!q.exec(QStringLiteral("PRAGMA %1.table_info(%2)").arg(schemaName, table)))
-        throw DataError(QStringLiteral("Cannot read table %1: %2")
-                            .arg(table, q.lastError().databaseText()));
+        throw DataError(
+            QStringLiteral("Cannot read table %1: %2").arg(table, q.lastError().databaseText()));
     QStringList present;
     while (q.next())
         present << q.value(1).toString();

@@ -12,7 +12,7 @@ namespace lex {
 // with a DataError when the directory, a file or a table is missing, locked or damaged; the
 // program never creates or empties a table file.
 class Database {
-public:
+  public:
     static constexpr int kDefaultBusyTimeoutMs = 5000;
 
     explicit Database(const QString& directory, int busyTimeoutMs = kDefaultBusyTimeoutMs);
@@ -30,7 +30,7 @@ public:
     // The engine's text of its last error on this connection.
     QString lastEngineError() const;
 
-private:
+  private:
     void attach(const QString& fileName, const QString& schema, bool readOnly);
     void verifyTable(const QString& schema, const QString& table, const QStringList& fields);
 

@@ -63,11 +63,11 @@ DictionaryParseResult parseDictionary(const QByteArray& content) {
                     return fail(QStringLiteral("a text holds a control character"));
         }
         if (!parseInt(fields[2], &e.type))
-            return fail(QStringLiteral("the direction code \"%1\" is not a whole number")
-                            .arg(fields[2]));
+            return fail(
+                QStringLiteral("the direction code \"%1\" is not a whole number").arg(fields[2]));
         if (fields.size() == 4 && !parseInt(fields[3], &e.qty))
-            return fail(QStringLiteral("the lookup count \"%1\" is not a whole number")
-                            .arg(fields[3]));
+            return fail(
+                QStringLiteral("the lookup count \"%1\" is not a whole number").arg(fields[3]));
         if (e.qty < 0)
             return fail(QStringLiteral("the lookup count is negative"));
         result.entries.push_back(std::move(e));

@@ -19,7 +19,7 @@ namespace lex {
 namespace {
 
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const QString& sql) {
         if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt_, nullptr) != SQLITE_OK)
             throw DataError(QStringLiteral("Cannot read the dictionary: %1")
@@ -41,7 +41,7 @@ public:
         return p ? std::string_view(p, sqlite3_column_bytes(stmt_, col)) : std::string_view();
     }
 
-private:
+  private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
@@ -56,6 +56,12 @@ bool tableExists(sqlite3* db, const QString& schemaName, const char* table) {
 struct Packed {
     std::string bytes;
     std::vector<uint32_t> starts{0};
+    void reserve(size_t entries, size_t utf8Bytes) {
+        // The folded form is never longer than UTF-8, but for the few characters outside ASCII
+        // and Thai; the separators add one byte an entry.
+        bytes.reserve(utf8Bytes + entries + 64);
+        starts.reserve(entries + 1);
+    }
     void add(std::string_view utf8) {
         folded::appendUtf8(bytes, utf8);
         bytes.push_back('\0');
@@ -93,6 +99,19 @@ void DictionaryIndex::load(const Database& database) {
     const QString s = schema::mainData().schema;
     Packed data, meaning;
     std::vector<int32_t> ids, types, qtys;
+    {
+        // Room for everything up front: growing by doubling would hold twice the memory.
+        Statement sizes(db, QStringLiteral("SELECT count(*), sum(length(CAST(Data AS BLOB))), "
+                                           "sum(length(CAST(Meaning AS BLOB))) FROM %1.Main_Data")
+                                .arg(s));
+        if (sizes.step()) {
+            const auto rows = static_cast<size_t>(sqlite3_column_int64(sizes.get(), 0));
+            data.reserve(rows, static_cast<size_t>(sqlite3_column_int64(sizes.get(), 1)));
+            meaning.reserve(rows, static_cast<size_t>(sqlite3_column_int64(sizes.get(), 2)));
+            for (auto* v : {&ids, &types, &qtys})
+                v->reserve(rows);
+        }
+    }
     {
         Statement rows(db, QStringLiteral("SELECT ID, Data, Meaning, Type, Qty FROM %1.Main_Data "
                                           "ORDER BY ID")
@@ -210,8 +229,8 @@ BitSet DictionaryIndex::evaluate(const SqlCondition& c, const QVariantMap& bound
             }
             return result;
         }
-        throw DataError(QStringLiteral("Text field %1 can only be compared with LIKE, = or <>.")
-                            .arg(c.field));
+        throw DataError(
+            QStringLiteral("Text field %1 can only be compared with LIKE, = or <>.").arg(c.field));
     }
     const std::vector<int32_t>* column = integerColumn(c.field);
     if (!column)
@@ -219,19 +238,32 @@ BitSet DictionaryIndex::evaluate(const SqlCondition& c, const QVariantMap& bound
     bool ok = false;
     const qint64 v = value.toLongLong(&ok);
     if (!ok || c.op == Op::Like)
-        throw DataError(QStringLiteral("Field %1 holds numbers and is compared with a number.")
-                            .arg(c.field));
+        throw DataError(
+            QStringLiteral("Field %1 holds numbers and is compared with a number.").arg(c.field));
     for (size_t r = 0; r < size(); ++r) {
         const qint64 x = (*column)[r];
         bool hit = false;
         switch (c.op) {
-            case Op::Equal: hit = x == v; break;
-            case Op::NotEqual: hit = x != v; break;
-            case Op::Less: hit = x < v; break;
-            case Op::LessEqual: hit = x <= v; break;
-            case Op::Greater: hit = x > v; break;
-            case Op::GreaterEqual: hit = x >= v; break;
-            case Op::Like: break;
+            case Op::Equal:
+                hit = x == v;
+                break;
+            case Op::NotEqual:
+                hit = x != v;
+                break;
+            case Op::Less:
+                hit = x < v;
+                break;
+            case Op::LessEqual:
+                hit = x <= v;
+                break;
+            case Op::Greater:
+                hit = x > v;
+                break;
+            case Op::GreaterEqual:
+                hit = x >= v;
+                break;
+            case Op::Like:
+                break;
         }
         if (hit)
             result.set(r);
@@ -263,8 +295,7 @@ std::vector<uint32_t> DictionaryIndex::select(const SqlStatement& st,
         });
     } else {
         // No ORDER BY reads the table in ID order.
-        const std::vector<int32_t>* column =
-            order.isEmpty() ? &ids_ : integerColumn(order);
+        const std::vector<int32_t>* column = order.isEmpty() ? &ids_ : integerColumn(order);
         if (!column)
             throw DataError(QStringLiteral("Unknown field name: %1").arg(order));
         std::stable_sort(ranks.begin(), ranks.end(), [&](uint32_t a, uint32_t b) {

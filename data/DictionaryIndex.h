@@ -17,7 +17,7 @@ struct SqlStatement;
 // Qty. Statements on Main_Data run here, so a search over a million entries takes a scan of the
 // packed text instead of a sort of every match; rows for display are read from the table by ID.
 class DictionaryIndex {
-public:
+  public:
     // Reads Main_Data through `db`. The order prepared by the import is used when it covers
     // exactly the table's entries; otherwise the order is computed here.
     void load(const Database& db);
@@ -31,7 +31,7 @@ public:
 
     size_t memoryBytes() const;
 
-private:
+  private:
     BitSet evaluate(const SqlCondition& c, const QVariantMap& bound) const;
     const std::vector<int32_t>* integerColumn(const QString& field) const;
 

@@ -14,7 +14,7 @@ namespace lex::store {
 namespace {
 
 class SqliteFile {
-public:
+  public:
     SqliteFile(const QString& path, int flags) {
         const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
         if (rc != SQLITE_OK) {
@@ -43,12 +43,12 @@ public:
         throw DataError(QStringLiteral("%1: %2").arg(what, QString::fromUtf8(sqlite3_errmsg(db_))));
     }
 
-private:
+  private:
     sqlite3* db_ = nullptr;
 };
 
 class Prepared {
-public:
+  public:
     Prepared(const SqliteFile& db, const char* sql) : db_(db) {
         if (sqlite3_prepare_v2(db.get(), sql, -1, &stmt_, nullptr) != SQLITE_OK)
             db.fail(QStringLiteral("Cannot prepare a statement"));
@@ -68,7 +68,7 @@ public:
                                  sqlite3_column_bytes(stmt_, col));
     }
 
-private:
+  private:
     const SqliteFile& db_;
     sqlite3_stmt* stmt_ = nullptr;
 };

@@ -9,7 +9,7 @@ namespace lex {
 // with ';' or '#'. Section names are kept as written (spaces included), which QSettings would
 // percent-encode. Lines the writer does not touch are kept as they were.
 class IniFile {
-public:
+  public:
     static IniFile fromText(const QString& text);
     static IniFile load(const QString& path);  // a missing or unreadable file reads as empty
 
@@ -19,7 +19,7 @@ public:
     QString toText() const;
     bool save(const QString& path, QString* error) const;
 
-private:
+  private:
     int findKey(const QString& section, const QString& key) const;
     QStringList lines_;
 };

@@ -53,7 +53,8 @@ bool LikePattern::matches(std::string_view text) const {
     // The usual wildcard walk: on a mismatch, let the last '%' swallow one more byte. Matches
     // can only begin on character boundaries (see FoldedText.h), so stepping by bytes is safe.
     while (i < n) {
-        if (p < m && items_[p].kind == Kind::Byte && static_cast<unsigned char>(items_[p].byte) == t[i]) {
+        if (p < m && items_[p].kind == Kind::Byte &&
+            static_cast<unsigned char>(items_[p].byte) == t[i]) {
             ++i;
             ++p;
             continue;

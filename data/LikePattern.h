@@ -13,7 +13,7 @@ class BitSet;
 // A LIKE pattern compiled to the folded search form: '%' matches any run of characters and '_'
 // one character; letter case is ignored and Thai is compared exactly in NFC.
 class LikePattern {
-public:
+  public:
     explicit LikePattern(const QString& pattern);
 
     bool matches(std::string_view entry) const;
@@ -23,7 +23,7 @@ public:
     // An empty entry holds no value and never matches.
     void scan(const std::string& buffer, const std::vector<uint32_t>& starts, BitSet& out) const;
 
-private:
+  private:
     enum class Kind : uint8_t { Byte, AnyChar, AnyRun };
     struct Item {
         Kind kind;
@@ -37,7 +37,7 @@ private:
 
 // A fixed-size set of entry numbers.
 class BitSet {
-public:
+  public:
     explicit BitSet(size_t size = 0) : size_(size), words_((size + 63) / 64, 0) {}
     size_t size() const { return size_; }
     void set(size_t i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
@@ -48,7 +48,7 @@ public:
     size_t count() const;
     std::vector<uint32_t> indices() const;
 
-private:
+  private:
     size_t size_;
     std::vector<uint64_t> words_;
 };

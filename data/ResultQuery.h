@@ -16,7 +16,7 @@ class DictionaryIndex;
 // IDs in order; the rows are read from the table when they are shown, a block at a time.
 class ResultQuery : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Row {
         int id = 0;
         QString data;
@@ -44,12 +44,12 @@ public:
     int idAt(int row) const { return ids_[static_cast<size_t>(row)]; }
     const Row& rowAt(int row) const;
 
-signals:
+  signals:
     void aboutToReset();
     void reset();  // opened or closed: every row changed
     void currentRowChanged(int row);
 
-private:
+  private:
     const Database& db_;
     const DictionaryIndex& index_;
     QStringList sql_;

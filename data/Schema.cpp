@@ -57,7 +57,8 @@ const TableDef& mainData() {
         {
             field(QStringLiteral("ID"), FieldType::AutoIncrement),
             field(QStringLiteral("Data"), FieldType::Text, 255, false, QStringLiteral("คำศัพท์")),
-            field(QStringLiteral("Meaning"), FieldType::Text, 255, false, QStringLiteral("ความหมาย")),
+            field(QStringLiteral("Meaning"), FieldType::Text, 255, false,
+                  QStringLiteral("ความหมาย")),
             field(QStringLiteral("Type"), FieldType::Integer),
             field(QStringLiteral("Qty"), FieldType::Integer),
         },

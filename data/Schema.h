@@ -41,10 +41,10 @@ struct TableDef {
 };
 
 namespace schema {
-const TableDef& mainData();     // Main_Data.DB, the dictionary
-const TableDef& chooseData();   // Choose_Data.db, the chosen-word list
+const TableDef& mainData();       // Main_Data.DB, the dictionary
+const TableDef& chooseData();     // Choose_Data.db, the chosen-word list
 const TableDef& lastestSearch();  // Lastest_Search.db, the search history
-const TableDef& setting();      // Setting.db, the settings row
+const TableDef& setting();        // Setting.db, the settings row
 const std::vector<const TableDef*>& all();
 
 // Auxiliary table of the dictionary file: entry IDs in dictionary order of their headwords.

@@ -51,7 +51,8 @@ std::vector<Token> tokenize(const QString& sql) {
             }
             tokens.push_back({Token::Kind::String, value});
             i = j + 1;
-        } else if (c == u':' && i + 1 < n && (sql[i + 1].isLetterOrNumber() || sql[i + 1] == u'_')) {
+        } else if (c == u':' && i + 1 < n &&
+                   (sql[i + 1].isLetterOrNumber() || sql[i + 1] == u'_')) {
             qsizetype j = i + 1;
             while (j < n && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
                 ++j;
@@ -80,7 +81,7 @@ std::vector<Token> tokenize(const QString& sql) {
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
 
     SqlStatement statement() {
@@ -107,7 +108,7 @@ public:
         return st;
     }
 
-private:
+  private:
     const Token& peek() const { return tokens_[pos_]; }
 
     [[noreturn]] void fail() const {

@@ -20,8 +20,8 @@ struct SqlCondition {
     std::vector<SqlCondition> children;  // Or, And
     QString field;                       // Compare
     Op op = Op::Equal;
-    QVariant literal;    // Compare, when the value is written in the statement
-    QString parameter;   // Compare, when the value is bound; "?" parameters are named ?1, ?2, ...
+    QVariant literal;   // Compare, when the value is written in the statement
+    QString parameter;  // Compare, when the value is bound; "?" parameters are named ?1, ?2, ...
 };
 
 struct SqlStatement {

@@ -63,8 +63,8 @@ void Table::requireOpen() const {
 void Table::requireBrowse() const {
     requireOpen();
     if (state_ != State::Browse)
-        throw DataError(QStringLiteral("Table %1 is being edited; post or cancel first.")
-                            .arg(def_.name));
+        throw DataError(
+            QStringLiteral("Table %1 is being edited; post or cancel first.").arg(def_.name));
 }
 
 const FieldDef& Table::storedField(const QString& name) const {

@@ -16,7 +16,7 @@ class Database;
 // so a second running copy's rows are seen, and every value reaches SQL as a bound parameter.
 class Table : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class State { Inactive, Browse, Edit, Insert };
 
     Table(const Database& db, const TableDef& def, QObject* parent = nullptr);
@@ -50,15 +50,15 @@ public:
     void append();  // a new empty row, posted by post()
     void edit();    // the current row; starts a new row when the table is empty
     void setField(const QString& name, const QVariant& value);  // texts are cut to their width
-    void post();    // throws DataError, and then stays in editing
+    void post();  // throws DataError, and then stays in editing
     void cancel();
     void deleteRow();
 
-signals:
+  signals:
     void rowsChanged();     // a row was posted or deleted
     void currentChanged();  // the current row moved or its values changed
 
-private:
+  private:
     QString selectList() const;
     bool fetchOne(const QString& whereOrder, const QVariantList& binds);
     void requireOpen() const;

@@ -10,7 +10,7 @@ class ResultQuery;
 // their display labels. Rows are read from the query as the grid shows them.
 class ResultModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     enum Column { DataColumn, MeaningColumn, ColumnCount };
 
     explicit ResultModel(ResultQuery& query, QObject* parent = nullptr);
@@ -20,7 +20,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     ResultQuery& query_;
 };
 

@@ -16,8 +16,8 @@ bool SearchHistory::record(const QString& text, qint64 found) {
         return false;
     // The stored text is cut, so the cut text is what a repeat must be compared with.
     const QString stored = text.left(kTextWidth);
-    const QString latest = table_.hasCurrentRow() ? table_.fieldText(QStringLiteral("Text"))
-                                                  : QString();
+    const QString latest =
+        table_.hasCurrentRow() ? table_.fieldText(QStringLiteral("Text")) : QString();
     if (stored == latest)
         return false;
     table_.append();

@@ -11,7 +11,7 @@ class Table;
 
 // The search history in Lastest_Search: one row per recorded text, in the order of recording.
 class SearchHistory {
-public:
+  public:
     explicit SearchHistory(Table& table) : table_(table) {}
 
     // Records a search text that found `found` entries, unless it found nothing, is empty, or
@@ -25,7 +25,7 @@ public:
     // Replaces the drop-down items of the search box by the history; the box keeps its text.
     void fillList(QComboBox* box);
 
-private:
+  private:
     Table& table_;
 };
 

@@ -30,7 +30,7 @@ qint64 countDictionaryTotal(ResultQuery& query);
 
 // The word search behind the search button.
 class WordSearch {
-public:
+  public:
     struct Controls {
         QComboBox* searchBox;
         QAbstractButton* headwordToggle;
@@ -46,7 +46,7 @@ public:
     // closed, the summary as it was, and the history untouched.
     void run();
 
-private:
+  private:
     ResultQuery& query_;
     SearchHistory& history_;
     ResultSummary& summary_;

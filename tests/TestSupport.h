@@ -15,7 +15,7 @@ namespace lex::test {
 // The dialog seam for tests: records every box and answers from a script. An unscripted
 // confirmation answers No and an unscripted input box returns its default.
 class ScriptedDialogs : public UserDialogs {
-public:
+  public:
     struct Box {
         QString kind;  // "message", "confirm", "input"
         QString caption;
@@ -30,8 +30,8 @@ public:
         boxes.push_back({QStringLiteral("message"), caption, text, icon});
     }
     bool confirm(QWidget*, const QString& text) override {
-        boxes.push_back({QStringLiteral("confirm"), QStringLiteral("Confirm"), text,
-                         BoxIcon::Question});
+        boxes.push_back(
+            {QStringLiteral("confirm"), QStringLiteral("Confirm"), text, BoxIcon::Question});
         if (confirmAnswers.empty())
             return false;
         const bool answer = confirmAnswers.front();
@@ -57,12 +57,12 @@ public:
 
 // A fresh data directory with the four table files and the given dictionary entries.
 class TempDataDir {
-public:
+  public:
     explicit TempDataDir(const std::vector<DictionaryEntry>& entries = {});
     QString path() const { return dir_.path(); }
     QString file(const QString& name) const { return dir_.filePath(name); }
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 

@@ -54,7 +54,7 @@ void addHistory(const QString& dir, const QStringList& texts) {
 
 class TestApp : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void splashStepsThroughItsCaptions() {
@@ -68,8 +68,8 @@ private slots:
         QCOMPARE(bar->geometry(), QRect(116, 216, 262, 18));
         QCOMPARE(bar->value(), 0);
         QVERIFY(!find<QLabel>(splash, "Image1")->pixmap().isNull());
-        const QStringList captions{"Check database.", "Check database..", "Check database...",
-                                   "Check database....", "Start program", "Start program",
+        const QStringList captions{"Check database.",    "Check database..", "Check database...",
+                                   "Check database....", "Start program",    "Start program",
                                    "Start program"};
         const QList<int> values{20, 40, 60, 80, 100, 100, 100};
         for (int step = 0; step < captions.size(); ++step) {

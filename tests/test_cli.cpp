@@ -41,7 +41,7 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 
 class TestCli : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void initImportExportRoundTrip() {
@@ -76,8 +76,8 @@ private slots:
         QTemporaryDir tmp;
         const QString data = tmp.filePath(QStringLiteral("data"));
         tool({"init", data});
-        const Run r = tool({"import", data,
-                            writeFile(tmp, "bad.tsv", "good\tline\t1\n#c\nbad line\t1\n")});
+        const Run r =
+            tool({"import", data, writeFile(tmp, "bad.tsv", "good\tline\t1\n#c\nbad line\t1\n")});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("line 3")), qPrintable(r.err));
         QVERIFY(r.err.contains(QStringLiteral("Nothing of")));
@@ -86,8 +86,8 @@ private slots:
 
     void failuresAreClearAndNonZero() {
         QTemporaryDir tmp;
-        const Run noDir = tool({"import", tmp.filePath(QStringLiteral("none")),
-                                writeFile(tmp, "a.tsv", "a\tb\t1\n")});
+        const Run noDir = tool(
+            {"import", tmp.filePath(QStringLiteral("none")), writeFile(tmp, "a.tsv", "a\tb\t1\n")});
         QCOMPARE(noDir.code, 1);
         QVERIFY(noDir.err.contains(QStringLiteral("init")));
         QCOMPARE(tool({"import", tmp.path(), tmp.filePath(QStringLiteral("missing.tsv"))}).code, 1);

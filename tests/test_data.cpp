@@ -53,7 +53,7 @@ void sqliteExec(const QString& path, const char* sql) {
 
 class TestData : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void iniKeepsSectionNamesAndOtherLines() {
@@ -272,19 +272,20 @@ private slots:
     }
 
     void dictionaryOrderPlacesThaiByConsonantAndIgnoresCase() {
-        const QStringList words{QStringLiteral("ไข"), QStringLiteral("ขา"), QStringLiteral("เก"),
-                                QStringLiteral("กา"), QStringLiteral("cherry"),
-                                QStringLiteral("Banana"), QStringLiteral("apple")};
+        const QStringList words{QStringLiteral("ไข"),     QStringLiteral("ขา"),
+                                QStringLiteral("เก"),     QStringLiteral("กา"),
+                                QStringLiteral("cherry"), QStringLiteral("Banana"),
+                                QStringLiteral("apple")};
         std::vector<Headword> input;
         for (int i = 0; i < words.size(); ++i)
             input.push_back({i + 1, words[i]});
         QStringList sorted;
         for (int32_t id : dictionaryOrder(input))
             sorted << words[id - 1];
-        QCOMPARE(sorted, (QStringList{QStringLiteral("apple"), QStringLiteral("Banana"),
-                                      QStringLiteral("cherry"), QStringLiteral("กา"),
-                                      QStringLiteral("เก"), QStringLiteral("ขา"),
-                                      QStringLiteral("ไข")}));
+        QCOMPARE(sorted,
+                 (QStringList{QStringLiteral("apple"), QStringLiteral("Banana"),
+                              QStringLiteral("cherry"), QStringLiteral("กา"), QStringLiteral("เก"),
+                              QStringLiteral("ขา"), QStringLiteral("ไข")}));
         // Equal headwords keep the order of their IDs.
         QCOMPARE(dictionaryOrder({{7, QStringLiteral("beam")}, {3, QStringLiteral("BEAM")}}),
                  (std::vector<int32_t>{3, 7}));
@@ -301,10 +302,10 @@ private slots:
                   QStringLiteral("Where (Data LIKE :p  "), QStringLiteral(")Order by Data")});
         q.bindValue(QStringLiteral(":p"), QStringLiteral("%e%"));
         q.open();
-        QCOMPARE(headwords(q),
-                 (QStringList{QStringLiteral("another odd"), QStringLiteral("beam"),
-                              QStringLiteral("girder"), QStringLiteral("odd entry"), QStringLiteral("Steel"),
-                              QStringLiteral("steel beam"), QStringLiteral("stress")}));
+        QCOMPARE(headwords(q), (QStringList{QStringLiteral("another odd"), QStringLiteral("beam"),
+                                            QStringLiteral("girder"), QStringLiteral("odd entry"),
+                                            QStringLiteral("Steel"), QStringLiteral("steel beam"),
+                                            QStringLiteral("stress")}));
         QCOMPARE(q.currentRow(), 0);
         q.close();
         QVERIFY(!q.isOpen());
@@ -325,9 +326,10 @@ private slots:
 
     void staleOrderIsComputedAgain() {
         test::TempDataDir dir(test::sampleEntries());
-        sqliteExec(dir.file(QStringLiteral("Main_Data.DB")),
-                   "DELETE FROM Main_Data_Order WHERE Rank < 3; "
-                   "INSERT INTO Main_Data (Data, Meaning, Type, Qty) VALUES ('aardvark', 'x', 1, 0)");
+        sqliteExec(
+            dir.file(QStringLiteral("Main_Data.DB")),
+            "DELETE FROM Main_Data_Order WHERE Rank < 3; "
+            "INSERT INTO Main_Data (Data, Meaning, Type, Qty) VALUES ('aardvark', 'x', 1, 0)");
         Database db(dir.path());
         DictionaryIndex index;
         index.load(db);

@@ -40,9 +40,9 @@ struct SearchBench {
         summary = std::make_unique<ResultSummary>(&count, &chart);
         summary->setDictionaryTotal(countDictionaryTotal(*query));
         searchHistory = std::make_unique<SearchHistory>(*history);
-        search = std::make_unique<WordSearch>(
-            *query, *searchHistory, *summary,
-            WordSearch::Controls{&box, &headword, &meaning, &grid});
+        search =
+            std::make_unique<WordSearch>(*query, *searchHistory, *summary,
+                                         WordSearch::Controls{&box, &headword, &meaning, &grid});
     }
 
     QStringList run(const QString& text, bool headwordDown = false, bool meaningDown = false) {
@@ -81,7 +81,7 @@ struct SearchBench {
 
 class TestLookup : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void statementPerMode() {
@@ -119,13 +119,12 @@ private slots:
     void modesChooseTheSearchedFields() {
         SearchBench b;
         QCOMPARE(b.summary->dictionaryTotal(), qint64(12));  // codes 0 and 5 are not counted
-        QVERIFY(!b.grid.isEnabled());  // counting enables nothing
+        QVERIFY(!b.grid.isEnabled());                        // counting enables nothing
         const QStringList both = b.run(QStringLiteral("beam"));
         QVERIFY(b.grid.isEnabled());
         QCOMPARE(both, (QStringList{"another odd", "beam", "girder", "steel beam", "คาน"}));
         QCOMPARE(b.run(QStringLiteral("beam"), true, true), both);
-        QCOMPARE(b.run(QStringLiteral("beam"), true, false),
-                 (QStringList{"beam", "steel beam"}));
+        QCOMPARE(b.run(QStringLiteral("beam"), true, false), (QStringList{"beam", "steel beam"}));
         QCOMPARE(b.run(QStringLiteral("BEAM"), false, true),
                  (QStringList{"another odd", "girder", "คาน"}));
         QCOMPARE(b.count.text(), QStringLiteral("3"));
@@ -229,7 +228,8 @@ private slots:
         QCOMPARE(model.rowCount(), 0);
         b.run(QStringLiteral("เสา"));
         QCOMPARE(model.rowCount(), 3);
-        QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("column"));
+        QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(),
+                 QStringLiteral("column"));
         QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(), QStringLiteral("เสา"));
         QCOMPARE(model.data(model.index(0, 0), Qt::ForegroundRole).value<QColor>(),
                  QColor(Qt::blue));
