@@ -1,23 +1,34 @@
 #include "app/Main.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/Application.h"
+#include "app/Clock.h"
 #include "app/Gauge.h"
+#include "app/SettingsStore.h"
+#include "app/UserDialogs.h"
 #include "data/Database.h"
 #include "data/DictionaryIndex.h"
 #include "data/ResultQuery.h"
 #include "data/Schema.h"
 #include "data/Table.h"
+#include "lookup/DirectionBrowse.h"
 #include "lookup/ResultModel.h"
 #include "lookup/ResultSummary.h"
 #include "lookup/SearchHistory.h"
 #include "lookup/WordSearch.h"
+#include "wordlist/ChosenWords.h"
 
 namespace lex {
 
@@ -25,13 +36,7 @@ TForm1::TForm1(const QString& dataDirectory, QWidget* parent) : QMainWindow(pare
     setObjectName(QStringLiteral("Form1"));
     openData(dataDirectory);
     createControls();
-
-    summary_ = std::make_unique<ResultSummary>(Edit2, Gauge6);
-    history_ = std::make_unique<SearchHistory>(*Table3);
-    search_ = std::make_unique<WordSearch>(
-        *Query1, *history_, *summary_,
-        WordSearch::Controls{ComboBox1, SpeedButton6, SpeedButton7, DBGrid1});
-
+    createFeatures();
     wireEvents();
     FormCreate();
 }
@@ -43,22 +48,25 @@ void TForm1::openData(const QString& dataDirectory) {
     index_ = std::make_unique<DictionaryIndex>();
     index_->load(*database_);
 
-    // Table1 opens first: the lookup fields of Table2 are resolved through it.
-    Table1 = new Table(*database_, schema::mainData(), this);
-    Table1->setObjectName(QStringLiteral("Table1"));
-    Table2 = new Table(*database_, schema::chooseData(), this);
-    Table2->setObjectName(QStringLiteral("Table2"));
-    QueryTop = new ResultQuery(*database_, *index_, this);
-    QueryTop->setObjectName(QStringLiteral("QueryTop"));
-    QueryTop->setSql({QStringLiteral("Select * From Main_Data Where Qty > 0  Order by Qty DESC")});
-    Query1 = new ResultQuery(*database_, *index_, this);
-    Query1->setObjectName(QStringLiteral("Query1"));
-    Query1->setSql({QStringLiteral("Select * From Main_data")});
-    Table3 = new Table(*database_, schema::lastestSearch(), this);
-    Table3->setObjectName(QStringLiteral("Table3"));
-    Table4 = new Table(*database_, schema::setting(), this);
-    Table4->setObjectName(QStringLiteral("Table4"));
+    auto table = [this](const TableDef& def, const char* name) {
+        auto* t = new Table(*database_, def, this);
+        t->setObjectName(QString::fromLatin1(name));
+        return t;
+    };
+    auto query = [this](const char* name, const QString& statement) {
+        auto* q = new ResultQuery(*database_, *index_, this);
+        q->setObjectName(QString::fromLatin1(name));
+        q->setSql({statement});
+        return q;
+    };
+    Table1 = table(schema::mainData(), "Table1");
+    Table2 = table(schema::chooseData(), "Table2");
+    QueryTop = query("QueryTop", QStringLiteral("Select * From Main_Data Where Qty > 0  Order by Qty DESC"));
+    Query1 = query("Query1", QStringLiteral("Select * From Main_data"));
+    Table3 = table(schema::lastestSearch(), "Table3");
+    Table4 = table(schema::setting(), "Table4");
 
+    // Table1 opens first: the lookup fields of Table2 are resolved through it.
     Table1->open();
     Table2->open();
     QueryTop->open();
@@ -67,29 +75,98 @@ void TForm1::openData(const QString& dataDirectory) {
     Table4->open();
 }
 
+void TForm1::createFeatures() {
+    summary_ = std::make_unique<ResultSummary>(Edit2, Gauge6);
+    history_ = std::make_unique<SearchHistory>(*Table3);
+    search_ = std::make_unique<WordSearch>(
+        *Query1, *history_, *summary_,
+        WordSearch::Controls{ComboBox1, SpeedButton6, SpeedButton7, DBGrid1});
+    browse_ = std::make_unique<DirectionBrowse>(*Query1, *summary_, DBGrid1);
+    settings_ = std::make_unique<SettingsStore>(
+        *Table4, SettingsStore::Controls{ComboBox1,
+                                         {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4,
+                                          SpeedButton6, SpeedButton7}});
+    chosen_ = new ChosenWords(*Table2, *Query1,
+                              ChosenWords::Controls{DBGrid2, Edit3, Button9, Button8, DBNavigator1,
+                                                    Button1},
+                              this);
+    DBGrid2->setColumnWidth(0, 110);
+}
+
 void TForm1::wireEvents() {
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    auto click = [this](QAbstractButton* b, void (TForm1::*handler)()) {
+        connect(b, &QAbstractButton::clicked, this, handler);
+    };
+    auto trigger = [this](QAction* a, void (TForm1::*handler)()) {
+        connect(a, &QAction::triggered, this, handler);
+    };
+    click(Button1, &TForm1::Button1Click);
     connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this,
             [this] { ComboBox1KeyPress(Qt::Key_Return); });
+    click(Button10, &TForm1::Button10Click);
+    click(Button11, &TForm1::Button11Click);
+    click(Button12, &TForm1::Button12Click);
+    click(Button13, &TForm1::Button13Click);
+    // A double-click on a title row or on the empty area below the rows does nothing.
+    connect(DBGrid1, &QTableView::doubleClicked, this, &TForm1::DBGrid1DblClick);
+    connect(DBGrid2, &QTableView::doubleClicked, this, &TForm1::DBGrid2DblClick);
+    connect(DBNavigator1, &QToolButton::clicked, this, [this] {
+        guarded([this] { chosen_->deleteCurrent(); });
+        DBNavigator1Click();
+    });
+    click(Button9, &TForm1::Button9Click);
+    click(Button8, &TForm1::Button8Click);
+    trigger(N8, &TForm1::N8Click);
+    trigger(N9, &TForm1::N9Click);
+    trigger(N12, &TForm1::N12Click);
+    trigger(N15, &TForm1::N15Click);
+    trigger(N4, &TForm1::N4Click);
+    trigger(KolvaneWebsite1, &TForm1::KolvaneWebsite1Click);
+    trigger(OnlineDictionary1, &TForm1::OnlineDictionary1Click);
+    trigger(Update1, &TForm1::Update1Click);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+    Panel1->installEventFilter(this);
+    Image1->installEventFilter(this);
 
-    // The grid's current row is the query's current row, both ways.
+    // The result grid's current row is the query's current row, both ways.
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { Query1->setCurrentRow(current.row()); });
     connect(Query1, &ResultQuery::currentRowChanged, this, [this](int row) {
         if (row >= 0 && DBGrid1->currentIndex().row() != row)
             DBGrid1->setCurrentIndex(resultModel_->index(row, 0));
     });
+
+    // A desktop session that ends asks the same question as closing the window.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TForm1::sessionCloseRequest);
 }
 
-// The creation steps, in their order.
+// The creation steps, in their order. An error in one is shown and the later steps still run.
 void TForm1::FormCreate() {
+    guarded([&] { navigateConversionPage(); });
+    guarded([&] { readHighScore(); });
+    guarded([&] { setUpDrawBounds(); });
+    guarded([&] {
+        Panel2->move(4, 3);
+        Panel4->move(4, 3);
+    });
     guarded([&] { summary_->setDictionaryTotal(countDictionaryTotal(*Query1)); });
+    guarded([&] { startPublisherTexts(); });
     guarded([&] { Query1->close(); });
+    guarded([&] { chosen_->refresh(); });
+    guarded([&] { settings_->restore(); });
     guarded([&] { history_->fillList(ComboBox1); });
+    Timer1->start();
+    Timer2->start();
 }
 
 qint64 TForm1::dictionaryTotal() const {
     return summary_->dictionaryTotal();
+}
+
+QString TForm1::statusText(int panel) const {
+    return statusPanels_[panel]->text();
 }
 
 void TForm1::Button1Click() {
@@ -99,6 +176,102 @@ void TForm1::Button1Click() {
 void TForm1::ComboBox1KeyPress(int key) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == 13)
         Button1->click();
+}
+
+void TForm1::Button10Click() {
+    guarded([&] { browse_->run(1); });
+}
+
+void TForm1::Button11Click() {
+    guarded([&] { browse_->run(2); });
+}
+
+void TForm1::Button12Click() {
+    guarded([&] { browse_->run(3); });
+}
+
+void TForm1::Button13Click() {
+    guarded([&] { browse_->run(4); });
+}
+
+void TForm1::DBGrid1DblClick() {
+    guarded([&] { chosen_->addCurrentResult(); });
+}
+
+void TForm1::DBGrid2DblClick() {
+    guarded([&] { chosen_->sendToSearch([this](const QString& t) { ComboBox1->setEditText(t); }); });
+}
+
+void TForm1::DBNavigator1Click() {
+    guarded([&] { chosen_->refresh(); });
+}
+
+void TForm1::Button9Click() {
+    guarded([&] { chosen_->clear(); });
+}
+
+// The features behind these arrive with the report, the quiz, the tools and the about box.
+void TForm1::Button8Click() {}
+void TForm1::N8Click() {}
+void TForm1::N12Click() {}
+void TForm1::N15Click() {}
+void TForm1::N4Click() {}
+void TForm1::KolvaneWebsite1Click() {}
+void TForm1::OnlineDictionary1Click() {}
+void TForm1::Update1Click() {}
+void TForm1::Image1DblClick() {}
+void TForm1::Timer1Timer() {}
+void TForm1::Timer3Timer() {}
+
+void TForm1::N9Click() {
+    close();
+}
+
+void TForm1::Panel1DblClick() {}
+
+void TForm1::Timer2Timer() {
+    statusPanels_[1]->setText(clockText(QDateTime::currentDateTime()));
+}
+
+bool TForm1::FormCloseQuery() {
+    if (!UserDialogs::current().confirm(this, QString::fromUtf8(kCloseQuestion)))
+        return false;
+    bool saved = false;
+    guarded([&] {
+        settings_->save();
+        saved = true;
+    });
+    return saved;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::sessionCloseRequest(QSessionManager& manager) {
+    if (!manager.allowsInteraction())
+        return;
+    const bool yes = FormCloseQuery();
+    manager.release();
+    if (!yes)
+        manager.cancel();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == Image1) {
+            Image1DblClick();
+            return true;
+        }
+        if (watched == Panel1) {
+            Panel1DblClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace lex

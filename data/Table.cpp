@@ -178,6 +178,23 @@ QVariantList Table::columnValues(const QString& name, bool descending) const {
     return out;
 }
 
+QList<QVariantMap> Table::allRows() const {
+    requireOpen();
+    QSqlQuery q(db_.connection());
+    q.setForwardOnly(true);
+    if (!q.exec(selectList() + QStringLiteral("ORDER BY t.%1").arg(def_.key().name)))
+        throw DataError(q.lastError().databaseText());
+    QList<QVariantMap> rows;
+    while (q.next()) {
+        QVariantMap row;
+        const QSqlRecord rec = q.record();
+        for (int i = 0; i < rec.count(); ++i)
+            row.insert(rec.fieldName(i), q.value(i));
+        rows << row;
+    }
+    return rows;
+}
+
 QVariant Table::field(const QString& name) const {
     requireOpen();
     for (auto it = values_.cbegin(); it != values_.cend(); ++it)
@@ -312,6 +329,25 @@ void Table::deleteRow() {
         key_ = -1;
     }
     bof_ = eof_ = !hasRow_;
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+}  // namespace lex
+
+namespace lex {
+
+void Table::deleteAll() {
+    requireBrowse();
+    if (def_.readOnly)
+        throw DataError(QStringLiteral("Cannot modify a read-only dataset"));
+    QSqlQuery q(db_.connection());
+    if (!q.exec(QStringLiteral("DELETE FROM %1.%2").arg(def_.schema, def_.name)))
+        throw DataError(q.lastError().databaseText());
+    hasRow_ = false;
+    values_.clear();
+    key_ = -1;
+    bof_ = eof_ = true;
     emit rowsChanged();
     emit currentChanged();
 }

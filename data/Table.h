@@ -41,6 +41,8 @@ class Table : public QObject {
 
     // One field of every row in key order (newest first when `descending`), in one read.
     QVariantList columnValues(const QString& field, bool descending) const;
+    // Every row with its lookup fields, in key order, in one read.
+    QList<QVariantMap> allRows() const;
 
     QVariant field(const QString& name) const;
     QString fieldText(const QString& name) const { return field(name).toString(); }
@@ -53,6 +55,7 @@ class Table : public QObject {
     void post();  // throws DataError, and then stays in editing
     void cancel();
     void deleteRow();
+    void deleteAll();  // in one transaction: every row or none
 
   signals:
     void rowsChanged();     // a row was posted or deleted

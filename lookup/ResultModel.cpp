@@ -7,8 +7,8 @@
 
 namespace lex {
 
-ResultModel::ResultModel(ResultQuery& query, QObject* parent)
-    : QAbstractTableModel(parent), query_(query) {
+ResultModel::ResultModel(ResultQuery& query, QObject* parent, QStringList fields)
+    : QAbstractTableModel(parent), query_(query), fields_(std::move(fields)) {
     connect(&query_, &ResultQuery::aboutToReset, this, [this] { beginResetModel(); });
     connect(&query_, &ResultQuery::reset, this, [this] { endResetModel(); });
 }
@@ -18,17 +18,22 @@ int ResultModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ResultModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : static_cast<int>(fields_.size());
 }
 
 QVariant ResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
+    const QString& field = fields_[index.column()];
     if (role == Qt::DisplayRole) {
         const ResultQuery::Row& row = query_.rowAt(index.row());
-        return index.column() == DataColumn ? row.data : row.meaning;
+        if (field == QLatin1String("Data"))
+            return row.data;
+        if (field == QLatin1String("Meaning"))
+            return row.meaning;
+        return row.qty;
     }
-    if (role == Qt::ForegroundRole && index.column() == DataColumn)
+    if (role == Qt::ForegroundRole && field == QLatin1String("Data"))
         return QColor(Qt::blue);
     return {};
 }
@@ -38,9 +43,7 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
         return {};
     if (orientation == Qt::Vertical)
         return QVariant();
-    const TableDef& def = schema::mainData();
-    return section == DataColumn ? def.field(QStringLiteral("Data"))->title()
-                                 : def.field(QStringLiteral("Meaning"))->title();
+    return schema::mainData().field(fields_[section])->title();
 }
 
 }  // namespace lex

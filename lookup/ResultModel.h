@@ -1,19 +1,22 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QStringList>
 
 namespace lex {
 
 class ResultQuery;
 
-// The rows of the result query for the result grid: headword (in blue) and meaning, titled by
-// their display labels. Rows are read from the query as the grid shows them.
+// The rows of a dictionary query for a grid: the given fields (Data, Meaning or Qty), the
+// headword in blue, titled by their display labels. Rows are read from the query as the grid
+// shows them.
 class ResultModel : public QAbstractTableModel {
     Q_OBJECT
   public:
-    enum Column { DataColumn, MeaningColumn, ColumnCount };
+    enum Column { DataColumn, MeaningColumn };
 
-    explicit ResultModel(ResultQuery& query, QObject* parent = nullptr);
+    explicit ResultModel(ResultQuery& query, QObject* parent = nullptr,
+                         QStringList fields = {QStringLiteral("Data"), QStringLiteral("Meaning")});
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -22,6 +25,7 @@ class ResultModel : public QAbstractTableModel {
 
   private:
     ResultQuery& query_;
+    QStringList fields_;
 };
 
 }  // namespace lex

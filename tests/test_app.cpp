@@ -141,9 +141,11 @@ class TestApp : public QObject {
             QTimer::singleShot(0, &form, &QWidget::close);
         };
         test::ScriptedDialogs dialogs;
+        dialogs.confirmAnswers = {true};  // the close confirmation
         QCOMPARE(runStartup(*qApp, options), 0);
         QVERIFY(shown);
-        QVERIFY(dialogs.boxes.empty());
+        QCOMPARE(dialogs.boxes.size(), size_t(1));
+        QCOMPARE(dialogs.boxes[0].text, QStringLiteral("กรุณายืนยันที่จะออกจากโปรแกรม ?"));
         QFile::remove(alias::userAliasFile());
     }
 
