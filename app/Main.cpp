@@ -61,7 +61,8 @@ void TForm1::openData(const QString& dataDirectory) {
     };
     Table1 = table(schema::mainData(), "Table1");
     Table2 = table(schema::chooseData(), "Table2");
-    QueryTop = query("QueryTop", QStringLiteral("Select * From Main_Data Where Qty > 0  Order by Qty DESC"));
+    QueryTop = query("QueryTop",
+                     QStringLiteral("Select * From Main_Data Where Qty > 0  Order by Qty DESC"));
     Query1 = query("Query1", QStringLiteral("Select * From Main_data"));
     Table3 = table(schema::lastestSearch(), "Table3");
     Table4 = table(schema::setting(), "Table4");
@@ -86,10 +87,9 @@ void TForm1::createFeatures() {
         *Table4, SettingsStore::Controls{ComboBox1,
                                          {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4,
                                           SpeedButton6, SpeedButton7}});
-    chosen_ = new ChosenWords(*Table2, *Query1,
-                              ChosenWords::Controls{DBGrid2, Edit3, Button9, Button8, DBNavigator1,
-                                                    Button1},
-                              this);
+    chosen_ = new ChosenWords(
+        *Table2, *Query1,
+        ChosenWords::Controls{DBGrid2, Edit3, Button9, Button8, DBNavigator1, Button1}, this);
     DBGrid2->setColumnWidth(0, 110);
 }
 
@@ -199,7 +199,8 @@ void TForm1::DBGrid1DblClick() {
 }
 
 void TForm1::DBGrid2DblClick() {
-    guarded([&] { chosen_->sendToSearch([this](const QString& t) { ComboBox1->setEditText(t); }); });
+    guarded(
+        [&] { chosen_->sendToSearch([this](const QString& t) { ComboBox1->setEditText(t); }); });
 }
 
 void TForm1::DBNavigator1Click() {

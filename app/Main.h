@@ -37,7 +37,7 @@ class WordSearch;
 // handler named after the control and the event; a handler is a thin call into its feature.
 class TForm1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kCaption = "Kolvane : Engineering Dictionary Lexivore Version 2.0";
     static constexpr const char* kCloseQuestion = "กรุณายืนยันที่จะออกจากโปรแกรม ?";
 
@@ -84,11 +84,11 @@ public:
     qint64 dictionaryTotal() const;
     QString statusText(int panel) const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void openData(const QString& dataDirectory);
     void createControls();
     void createSearchBar(QWidget* client);

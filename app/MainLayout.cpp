@@ -129,10 +129,14 @@ void TForm1::createSearchBar(QWidget* client) {
     Label2->setFont(boldFont());
     Label2->hide();
     const QString hint = QStringLiteral("เลือกเล่มพจนานุกรมที่ต้องการ");
-    SpeedButton1 = toggle(client, "SpeedButton1", QStringLiteral("Eng > ไทย"), hint, 132, 57, 67, 24);
-    SpeedButton2 = toggle(client, "SpeedButton2", QStringLiteral("ไทย > Eng"), hint, 204, 57, 67, 24);
-    SpeedButton3 = toggle(client, "SpeedButton3", QStringLiteral("Eng > Eng"), hint, 276, 57, 67, 24);
-    SpeedButton4 = toggle(client, "SpeedButton4", QStringLiteral("ไทย > ไทย"), hint, 348, 57, 67, 24);
+    SpeedButton1 =
+        toggle(client, "SpeedButton1", QStringLiteral("Eng > ไทย"), hint, 132, 57, 67, 24);
+    SpeedButton2 =
+        toggle(client, "SpeedButton2", QStringLiteral("ไทย > Eng"), hint, 204, 57, 67, 24);
+    SpeedButton3 =
+        toggle(client, "SpeedButton3", QStringLiteral("Eng > Eng"), hint, 276, 57, 67, 24);
+    SpeedButton4 =
+        toggle(client, "SpeedButton4", QStringLiteral("ไทย > ไทย"), hint, 348, 57, 67, 24);
     for (QToolButton* b : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4}) {
         b->hide();
         connect(b, &QToolButton::toggled, this, [this, b](bool down) {
@@ -154,16 +158,16 @@ void TForm1::createResultArea(QWidget* client) {
     DBGrid1->setEnabled(false);  // until the first search or browse
 
     // The most-looked-up group is never shown.
-    GroupBox1 = named(new QGroupBox(QStringLiteral(" คำศัพท์ที่ถูกแปลมากที่สุด "), client),
-                      "GroupBox1", 84, 134, 167, 176);
+    GroupBox1 = named(new QGroupBox(QStringLiteral(" คำศัพท์ที่ถูกแปลมากที่สุด "), client), "GroupBox1", 84,
+                      134, 167, 176);
     DBGrid3 = grid(GroupBox1, "DBGrid3", 13, 19, 141, 128);
-    DBGrid3->setModel(new ResultModel(*QueryTop, this, {QStringLiteral("Data"),
-                                                        QStringLiteral("Qty")}));
+    DBGrid3->setModel(
+        new ResultModel(*QueryTop, this, {QStringLiteral("Data"), QStringLiteral("Qty")}));
     Gauge1 = named(new Gauge(Gauge::Kind::HorizontalBar, GroupBox1), "Gauge1", 13, 150, 141, 20);
     Gauge1->setColors(Qt::yellow, Qt::blue);
     Gauge1->hide();
-    CheckBox1 = named(new QCheckBox(QStringLiteral("เปิดระบบเก็บข้อมูลคำศัพท์"), GroupBox1),
-                      "CheckBox1", 15, 150, 144, 17);
+    CheckBox1 = named(new QCheckBox(QStringLiteral("เปิดระบบเก็บข้อมูลคำศัพท์"), GroupBox1), "CheckBox1",
+                      15, 150, 144, 17);
     GroupBox1->hide();
 
     Bevel1 = bevel(client, "Bevel1", 10, 426, 735, 6, QFrame::HLine);
@@ -204,20 +208,22 @@ void TForm1::createSidePanel(QWidget* client) {
         const char* name;
         int left;
         QColor colour;
-    } bars[] = {{"Gauge2", 78, Qt::cyan}, {"Gauge3", 114, Qt::magenta},
-                {"Gauge4", 85, Qt::yellow}, {"Gauge5", 121, Qt::green}};
+    } bars[] = {{"Gauge2", 78, Qt::cyan},
+                {"Gauge3", 114, Qt::magenta},
+                {"Gauge4", 85, Qt::yellow},
+                {"Gauge5", 121, Qt::green}};
     Gauge** targets[] = {&Gauge2, &Gauge3, &Gauge4, &Gauge5};
     for (int i = 0; i < 4; ++i) {
         *targets[i] = named(new Gauge(Gauge::Kind::VerticalBar, Panel1), bars[i].name, bars[i].left,
-                          83, 31, 64);
+                            83, 31, 64);
         (*targets[i])->setColors(Qt::white, bars[i].colour);
         (*targets[i])->hide();
     }
 }
 
 void TForm1::createChosenGroup(QWidget* client) {
-    GroupBox2 = named(new QGroupBox(QStringLiteral(" คำที่เลือกไว้ "), client), "GroupBox2", 611,
-                      186, 167, 229);
+    GroupBox2 = named(new QGroupBox(QStringLiteral(" คำที่เลือกไว้ "), client), "GroupBox2", 611, 186,
+                      167, 229);
     DBGrid2 = grid(GroupBox2, "DBGrid2", 13, 19, 142, 165);
     DBGrid2->setSelectionBehavior(QAbstractItemView::SelectItems);
     DBGrid2->setToolTip(QStringLiteral("ดับเบิ้ลคลิ๊กเพื่อส่งไปค้นหาความหมาย"));
@@ -257,7 +263,7 @@ void TForm1::createLinkRow(QWidget* client) {
     QPushButton** targets[] = {&Button2, &Button3, &Button4, &Button5, &Button6, &Button7};
     for (int i = 0; i < 6; ++i)
         *targets[i] = button(client, links[i].name, QString::fromUtf8(links[i].caption),
-                           QString::fromUtf8(links[i].hint), links[i].left, 441, 99, 25, true);
+                             QString::fromUtf8(links[i].hint), links[i].left, 441, 99, 25, true);
 }
 
 void TForm1::createOverlayPanels(QWidget* client) {
@@ -286,7 +292,8 @@ void TForm1::createMenus() {
     };
     QMenu* n1 = bar->addMenu(QStringLiteral("หลัก"));
     n1->setObjectName(QStringLiteral("N1"));
-    N8 = action(n1, "N8", QStringLiteral("ตั้งค่าเครื่องพิมพ์"), QKeySequence(QStringLiteral("Ctrl+Alt+P")));
+    N8 = action(n1, "N8", QStringLiteral("ตั้งค่าเครื่องพิมพ์"),
+                QKeySequence(QStringLiteral("Ctrl+Alt+P")));
     N9 = action(n1, "N9", QStringLiteral("ออกจากโปรแกรม"), QKeySequence(QStringLiteral("Ctrl+Q")));
     QMenu* n11 = bar->addMenu(QStringLiteral("เครื่องมือ"));
     n11->setObjectName(QStringLiteral("N11"));
@@ -335,8 +342,8 @@ void TForm1::createTimers() {
 }
 
 void TForm1::setTabOrders() {
-    QWidget* top[] = {ComboBox1, Button1, DBGrid1, GroupBox1, GroupBox2, Edit2, Button2,
-                      Button3,   Button4, Button5, Button6,   Button7,   Panel1, Panel2, Panel4};
+    QWidget* top[] = {ComboBox1, Button1, DBGrid1, GroupBox1, GroupBox2, Edit2,  Button2, Button3,
+                      Button4,   Button5, Button6, Button7,   Panel1,    Panel2, Panel4};
     for (size_t i = 0; i + 1 < std::size(top); ++i)
         setTabOrder(top[i], top[i + 1]);
     setTabOrder(Button10, Button11);

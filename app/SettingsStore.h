@@ -13,7 +13,7 @@ class Table;
 // The settings row of the Setting table: the search box text (LastText) and the six toggles
 // (B1-B4 the hidden direction toggles, B5 the headword toggle, B6 the meaning toggle).
 class SettingsStore {
-public:
+  public:
     struct Controls {
         QComboBox* searchBox;
         std::array<QAbstractButton*, 6> toggles;  // in the order of B1 ... B6
@@ -27,7 +27,7 @@ public:
     // in editing, so the next save writes it.
     void save();
 
-private:
+  private:
     Table& table_;
     Controls c_;
 };

@@ -11,7 +11,7 @@ class Table;
 // "คำศัพท์", in the order of adding. Reloaded whenever a row is posted or deleted.
 class ChosenListModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     explicit ChosenListModel(Table& table, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -23,7 +23,7 @@ public:
     qint64 keyAt(int row) const;
     int rowOfKey(qint64 key) const;  // -1 when absent
 
-private:
+  private:
     Table& table_;
     QList<QVariantMap> rows_;
 };

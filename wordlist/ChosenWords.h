@@ -17,7 +17,7 @@ class Table;
 // one by one or all at once; its count and the clear and print buttons follow its rows.
 class ChosenWords : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Controls {
         QTableView* listGrid;
         QLineEdit* countBox;
@@ -44,7 +44,7 @@ public:
 
     ChosenListModel* model() const { return model_; }
 
-private:
+  private:
     void updateDeleteButton();
     void followTableToGrid();
 

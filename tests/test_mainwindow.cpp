@@ -1,0 +1,431 @@
+// The main window as the user meets it: lifecycle and settings, layout and menus, browsing, the
+// chosen-word list, and a whole run closed and started again.
+#include <sqlite3.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "app/Application.h"
+#include "app/Clock.h"
+#include "app/Gauge.h"
+#include "app/Main.h"
+#include "app/StartupSequence.h"
+#include "data/AliasResolver.h"
+#include "data/ResultQuery.h"
+#include "data/Table.h"
+#include "tests/TestSupport.h"
+
+using namespace lex;
+
+namespace {
+
+template <typename W>
+W* find(QWidget& root, const char* name) {
+    W* w = root.findChild<W*>(QString::fromLatin1(name));
+    if (!w)
+        qWarning("control %s not found", name);
+    return w;
+}
+
+void sqliteExec(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    char* err = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK)
+        qWarning("%s", err);
+    sqlite3_free(err);
+    sqlite3_close(db);
+}
+
+int settingRows(const QString& dir) {
+    sqlite3* db = nullptr;
+    sqlite3_open((dir + QStringLiteral("/Setting.db")).toUtf8().constData(), &db);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(*) FROM Setting", -1, &st, nullptr);
+    sqlite3_step(st);
+    const int n = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return n;
+}
+
+void doubleClickRow(QTableView* grid, int row) {
+    const QRect r = grid->visualRect(grid->model()->index(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+void search(TForm1& form, const QString& text) {
+    find<QComboBox>(form, "ComboBox1")->setEditText(text);
+    find<QPushButton>(form, "Button1")->click();
+}
+
+// What the second start must show after the first one searched "steel" and "beam", chose two
+// words and closed with the meaning toggle down.
+void checkRestored(TForm1& form) {
+    auto* box = find<QComboBox>(form, "ComboBox1");
+    QCOMPARE(box->currentText(), QStringLiteral("beam"));
+    QCOMPARE(box->count(), 2);
+    QCOMPARE(box->itemText(0), QStringLiteral("beam"));
+    QCOMPARE(box->itemText(1), QStringLiteral("steel"));
+    QVERIFY(find<QToolButton>(form, "SpeedButton7")->isChecked());
+    QVERIFY(!find<QToolButton>(form, "SpeedButton6")->isChecked());
+    QVERIFY(!find<QTableView>(form, "DBGrid1")->isEnabled());
+    auto* list = find<QTableView>(form, "DBGrid2");
+    QCOMPARE(list->model()->rowCount(), 2);
+    QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("beam"));
+    QCOMPARE(list->model()->index(1, 0).data().toString(), QStringLiteral("steel beam"));
+    QCOMPARE(find<QLineEdit>(form, "Edit3")->text(), QStringLiteral("2"));
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void layoutMatchesTheTables() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        form.show();
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(form.centralWidget()->size(), QSize(794, 478));
+        const struct {
+            const char* name;
+            QRect geometry;
+        } placed[] = {{"DBGrid1", {12, 52, 589, 362}},     {"Panel1", {611, 8, 166, 174}},
+                      {"GroupBox2", {611, 186, 167, 229}}, {"DBGrid2", {13, 19, 142, 165}},
+                      {"Edit3", {13, 193, 31, 21}},        {"DBNavigator1", {47, 192, 34, 25}},
+                      {"Button9", {82, 192, 34, 25}},      {"Button8", {118, 192, 34, 25}},
+                      {"Bevel2", {160, 436, 615, 35}},     {"Button2", {167, 441, 99, 25}},
+                      {"Button7", {666, 441, 99, 25}},     {"Image1", {13, 9, 140, 63}},
+                      {"Button13", {13, 144, 41, 22}},     {"Gauge6", {63, 80, 85, 85}},
+                      {"Edit2", {72, 443, 57, 21}}};
+        for (const auto& p : placed)
+            QCOMPARE(form.findChild<QWidget*>(QString::fromLatin1(p.name))->geometry(), p.geometry);
+        // Never shown, in any state.
+        for (const char* hidden :
+             {"Label2", "SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4", "GroupBox1",
+              "Gauge1", "Gauge2", "Gauge3", "Gauge4", "Gauge5", "Panel2", "Panel4"})
+            QVERIFY2(!form.findChild<QWidget*>(QString::fromLatin1(hidden))->isVisible(), hidden);
+        QCOMPARE(find<QWidget>(form, "Panel2")->pos(), QPoint(4, 3));
+        QCOMPARE(find<QWidget>(form, "Panel4")->size(), QSize(779, 472));
+        // The visible areas do not overlap.
+        const char* areas[] = {"DBGrid1", "Panel1",    "GroupBox2", "Bevel2",
+                               "Bevel3",  "ComboBox1", "Button1",   "Edit2"};
+        for (const char* a : areas)
+            for (const char* b : areas)
+                if (qstrcmp(a, b) < 0)
+                    QVERIFY2(!find<QWidget>(form, a)->geometry().intersects(
+                                 find<QWidget>(form, b)->geometry()),
+                             qPrintable(QStringLiteral("%1 overlaps %2").arg(a, b)));
+        QCOMPARE(find<QPushButton>(form, "Button9")->text(), QStringLiteral("ล้าง"));
+        QVERIFY(!find<QPushButton>(form, "Button9")->isEnabled());
+        QCOMPARE(find<QGroupBox>(form, "GroupBox2")->title(), QStringLiteral(" คำที่เลือกไว้ "));
+        QCOMPARE(find<QWidget>(form, "Panel1")->toolTip(), QString());  // its hint is not shown
+    }
+
+    void menusCarryTheirShortcuts() {
+        test::TempDataDir dir;
+        TForm1 form(dir.path());
+        const struct {
+            const char* name;
+            const char* caption;
+            QKeySequence key;
+        } items[] = {{"N8", "ตั้งค่าเครื่องพิมพ์", QKeySequence(QStringLiteral("Ctrl+Alt+P"))},
+                     {"N9", "ออกจากโปรแกรม", QKeySequence(QStringLiteral("Ctrl+Q"))},
+                     {"N12", "เกมส์เศรษฐีคำศัพท์วิศวกรรม", QKeySequence(Qt::Key_F5)},
+                     {"N15", "เครื่องมือแปลงหน่วยทางวิศวกรรม", QKeySequence(Qt::Key_F6)},
+                     {"KolvaneWebsite1", "Kolvane Website", {}},
+                     {"OnlineDictionary1", "Online Dictionary", {}},
+                     {"Update1", "Update คำศัพท์", {}},
+                     {"N4", "เกี่ยวกับผลิตภัณฑ์", {}}};
+        for (const auto& i : items) {
+            auto* a = form.findChild<QAction*>(QString::fromLatin1(i.name));
+            QVERIFY2(a, i.name);
+            QCOMPARE(a->text(), QString::fromUtf8(i.caption));
+            QCOMPARE(a->shortcut(), i.key);
+        }
+        QStringList menus;
+        for (QAction* a : form.menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"หลัก", "เครื่องมือ", "เกี่ยวกับ"}));
+    }
+
+    void closingAsksAndNoChangesNothing() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        form.show();
+        search(form, QStringLiteral("beam"));
+        find<QToolButton>(form, "SpeedButton6")->setChecked(true);
+        test::ScriptedDialogs dialogs;
+        dialogs.confirmAnswers = {false, false};
+        QVERIFY(!form.close());
+        find<QAction>(form, "N9")->trigger();
+        QVERIFY(form.isVisible());
+        QCOMPARE(dialogs.boxes.size(), size_t(2));
+        for (const auto& box : dialogs.boxes) {
+            QCOMPARE(box.kind, QStringLiteral("confirm"));
+            QCOMPARE(box.text, QStringLiteral("กรุณายืนยันที่จะออกจากโปรแกรม ?"));
+        }
+        QCOMPARE(settingRows(dir.path()), 0);
+        QCOMPARE(find<QComboBox>(form, "ComboBox1")->currentText(), QStringLiteral("beam"));
+        QCOMPARE(find<QLineEdit>(form, "Edit2")->text(), QStringLiteral("5"));
+        // Ctrl+Q asks the same question.
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        dialogs.confirmAnswers = {false};
+        QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(dialogs.boxes.size(), size_t(3));
+    }
+
+    void settingsRoundTripThroughCloseAndStart() {
+        test::TempDataDir dir(test::sampleEntries());
+        {
+            TForm1 form(dir.path());
+            QCOMPARE(find<QComboBox>(form, "ComboBox1")->currentText(), QString());
+            QVERIFY(!find<QToolButton>(form, "SpeedButton7")->isChecked());
+            find<QComboBox>(form, "ComboBox1")->setEditText(QString(300, u'ก'));
+            find<QToolButton>(form, "SpeedButton7")->setChecked(true);
+            find<QToolButton>(form, "SpeedButton3")->setChecked(true);
+            test::ScriptedDialogs dialogs;
+            dialogs.confirmAnswers = {false, true};
+            form.show();
+            QVERIFY(!form.close());
+            find<QToolButton>(form, "SpeedButton6")->setChecked(true);  // after the refusal
+            QVERIFY(form.close());
+            QCOMPARE(settingRows(dir.path()), 1);
+        }
+        {
+            TForm1 form(dir.path());
+            QCOMPARE(find<QComboBox>(form, "ComboBox1")->currentText(), QString(255, u'ก'));
+            QVERIFY(find<QToolButton>(form, "SpeedButton6")->isChecked());
+            QVERIFY(find<QToolButton>(form, "SpeedButton7")->isChecked());
+            QVERIFY(find<QToolButton>(form, "SpeedButton3")->isChecked());
+            QVERIFY(!find<QToolButton>(form, "SpeedButton1")->isChecked());
+            find<QComboBox>(form, "ComboBox1")->setEditText(QStringLiteral("truss"));
+            find<QToolButton>(form, "SpeedButton6")->setChecked(false);
+            test::ScriptedDialogs dialogs;
+            dialogs.confirmAnswers = {true};
+            form.show();
+            QVERIFY(form.close());
+        }
+        QCOMPARE(settingRows(dir.path()), 1);  // the same row, updated
+        TForm1 form(dir.path());
+        QCOMPARE(find<QComboBox>(form, "ComboBox1")->currentText(), QStringLiteral("truss"));
+        QVERIFY(!find<QToolButton>(form, "SpeedButton6")->isChecked());
+    }
+
+    void failedSaveKeepsTheWindowOpenAndTheRowInEditing() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        form.show();
+        sqliteExec(dir.file(QStringLiteral("Setting.db")),
+                   "CREATE TRIGGER refuse BEFORE INSERT ON Setting "
+                   "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END;");
+        find<QComboBox>(form, "ComboBox1")->setEditText(QStringLiteral("kept"));
+        test::ScriptedDialogs dialogs;
+        dialogs.confirmAnswers = {true, true};
+        QVERIFY(!form.close());
+        QVERIFY(form.isVisible());
+        QCOMPARE(dialogs.boxes.back().icon, BoxIcon::Stop);
+        QVERIFY(dialogs.boxes.back().text.contains(QStringLiteral("disk I/O error")));
+        QCOMPARE(form.table4().state(), Table::State::Insert);
+        sqliteExec(dir.file(QStringLiteral("Setting.db")), "DROP TRIGGER refuse");
+        QVERIFY(form.close());
+        QCOMPARE(settingRows(dir.path()), 1);
+    }
+
+    void clockShowsTheLocalesDate() {
+        const QDateTime when(QDate(2026, 12, 8), QTime(14, 5, 9));
+        QCOMPARE(longDate(when, QLocale(QLocale::Thai, QLocale::Thailand)),
+                 QStringLiteral("08 ธันวาคม 2569"));
+        QCOMPARE(longDate(when, QLocale(QLocale::English, QLocale::UnitedKingdom)),
+                 QStringLiteral("08 December 2026"));
+        const QString thai = clockText(when, QLocale(QLocale::Thai, QLocale::Thailand));
+        QVERIFY2(thai.startsWith(QStringLiteral("08 ธันวาคม 2569 เวลา ")), qPrintable(thai));
+        QVERIFY2(thai.contains(QStringLiteral("05")) && thai.contains(QStringLiteral("09")),
+                 qPrintable(thai));
+
+        test::TempDataDir dir;
+        TForm1 form(dir.path());
+        QCOMPARE(form.statusText(1), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(form.statusText(1).contains(QStringLiteral(" เวลา ")), 2500);
+    }
+
+    void browseListsOneDirection() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        auto* box = find<QComboBox>(form, "ComboBox1");
+        box->setEditText(QStringLiteral("unchanged"));
+        const int items = box->count();
+        auto* grid = find<QTableView>(form, "DBGrid1");
+        QVERIFY(!grid->isEnabled());
+        qint64 sum = 0;
+        const int expected[] = {5, 3, 2, 2};
+        const char* buttons[] = {"Button10", "Button11", "Button12", "Button13"};
+        for (int d = 0; d < 4; ++d) {
+            find<QPushButton>(form, buttons[d])->click();
+            QVERIFY(grid->isEnabled());
+            QCOMPARE(form.query1().sql(),
+                     (QStringList{"Select * From Main_data",
+                                  QStringLiteral("Where Type = %1").arg(d + 1), "Order by Data"}));
+            QCOMPARE(form.query1().recordCount(), expected[d]);
+            QCOMPARE(find<QLineEdit>(form, "Edit2")->text(), QString::number(expected[d]));
+            sum += form.query1().recordCount();
+        }
+        QCOMPARE(sum, form.dictionaryTotal());
+        QCOMPARE(find<Gauge>(form, "Gauge6")->progress(), 18);  // 2 × 100 ÷ 12 = 16.7 → 17 + 1
+        QCOMPARE(box->currentText(), QStringLiteral("unchanged"));
+        QCOMPARE(box->count(), items);
+        QCOMPARE(form.table3().recordCount(), 0);
+    }
+
+    void emptyDirectionShowsZeroAndOnePercent() {
+        test::TempDataDir dir({{QStringLiteral("beam"), QStringLiteral("คาน"), 1, 0}});
+        TForm1 form(dir.path());
+        find<QPushButton>(form, "Button13")->click();
+        QCOMPARE(find<QLineEdit>(form, "Edit2")->text(), QStringLiteral("0"));
+        QCOMPARE(find<Gauge>(form, "Gauge6")->progress(), 1);
+    }
+
+    void chosenWordsAreAddedDeletedAndCleared() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        form.show();
+        auto* results = find<QTableView>(form, "DBGrid1");
+        auto* list = find<QTableView>(form, "DBGrid2");
+        auto* count = find<QLineEdit>(form, "Edit3");
+        auto* clear = find<QPushButton>(form, "Button9");
+        auto* print = find<QPushButton>(form, "Button8");
+        auto* remove = find<QToolButton>(form, "DBNavigator1");
+        QVERIFY(!clear->isEnabled() && !print->isEnabled() && !remove->isEnabled());
+
+        search(form, QStringLiteral("xyzzy"));  // nothing found: nothing to add
+        form.DBGrid1DblClick();
+        QCOMPARE(form.table2().recordCount(), 0);
+
+        search(form, QStringLiteral("beam"));
+        doubleClickRow(results, 1);
+        doubleClickRow(results, 1);
+        QCOMPARE(form.table2().recordCount(), 2);
+        QCOMPARE(count->text(), QStringLiteral("2"));
+        QVERIFY(clear->isEnabled() && print->isEnabled() && remove->isEnabled());
+        QCOMPARE(list->model()->rowCount(), 2);
+        QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("beam"));
+        QCOMPARE(list->model()->index(1, 0).data().toString(), QStringLiteral("beam"));
+
+        // A double-click on the list sends its headword to the search.
+        search(form, QStringLiteral("truss"));
+        doubleClickRow(list, 0);
+        QCOMPARE(find<QComboBox>(form, "ComboBox1")->currentText(), QStringLiteral("beam"));
+        QCOMPARE(find<QLineEdit>(form, "Edit2")->text(), QStringLiteral("5"));
+
+        test::ScriptedDialogs dialogs;
+        dialogs.confirmAnswers = {false};
+        clear->click();
+        QCOMPARE(dialogs.boxes.size(), size_t(1));
+        QCOMPARE(dialogs.boxes[0].text, QStringLiteral("กรุณายืนยันที่จะลบคำศัพท์ทั้งหมดออกจากรายการ"));
+        QCOMPARE(form.table2().recordCount(), 2);
+        QVERIFY(clear->isEnabled());
+
+        remove->click();
+        QCOMPARE(count->text(), QStringLiteral("1"));
+        QVERIFY(remove->isEnabled());
+        remove->click();
+        QCOMPARE(count->text(), QStringLiteral("0"));
+        QVERIFY(!clear->isEnabled() && !print->isEnabled() && !remove->isEnabled());
+
+        clear->click();  // an empty list asks nothing
+        QCOMPARE(dialogs.boxes.size(), size_t(1));
+
+        search(form, QStringLiteral("beam"));
+        form.DBGrid1DblClick();
+        dialogs.confirmAnswers = {true};
+        clear->click();
+        QCOMPARE(form.table2().recordCount(), 0);
+        QCOMPARE(count->text(), QStringLiteral("0"));
+        QVERIFY(!clear->isEnabled());
+    }
+
+    void addingFromAClosedResultReportsTheError() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        search(form, QStringLiteral("beam"));
+        form.query1().close();  // as after a statement the engine refused
+        test::ScriptedDialogs dialogs;
+        form.DBGrid1DblClick();
+        QCOMPARE(dialogs.boxes.size(), size_t(1));
+        QCOMPARE(dialogs.boxes[0].text,
+                 QStringLiteral("Cannot perform this operation on a closed dataset"));
+        QCOMPARE(form.table2().recordCount(), 0);
+    }
+
+    void aThousandChosenWordsShowWithSeparators() {
+        test::TempDataDir dir(test::sampleEntries());
+        sqliteExec(dir.file(QStringLiteral("Choose_Data.db")),
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                   "INSERT INTO Choose_Data (Data_ID) SELECT 1.0 FROM n");
+        TForm1 form(dir.path());
+        QCOMPARE(find<QLineEdit>(form, "Edit3")->text(), QStringLiteral("1,000"));
+        QVERIFY(find<QPushButton>(form, "Button8")->isEnabled());
+    }
+
+    // The whole program: start through the alias, search, choose two words, close with Yes,
+    // start again and find everything as it was.
+    void wholeRunIsKeptForTheNextStart() {
+        test::TempDataDir dir(test::sampleEntries());
+        QString error;
+        QVERIFY(alias::define(QStringLiteral("Ruv Idez"), dir.path(), &error));
+        test::ScriptedDialogs dialogs;
+        StartupOptions options;
+        options.splashMinimumMs = 50;
+        options.whenRunning = [](TForm1& form) {
+            QTimer::singleShot(0, &form, [&form] {
+                auto* box = find<QComboBox>(form, "ComboBox1");
+                box->setEditText(QStringLiteral("steel"));
+                QTest::keyClick(box, Qt::Key_Return);
+                box->setEditText(QStringLiteral("beam"));
+                find<QPushButton>(form, "Button1")->click();
+                find<QToolButton>(form, "SpeedButton7")->setChecked(true);
+                auto* results = find<QTableView>(form, "DBGrid1");
+                doubleClickRow(results, 1);
+                doubleClickRow(results, 3);
+                form.activateWindow();
+                if (!QTest::qWaitForWindowActive(&form))
+                    qWarning("the main window did not become active");
+                QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier);
+            });
+        };
+        dialogs.confirmAnswers = {true};
+        QCOMPARE(runStartup(*qApp, options), 0);
+
+        options.whenRunning = [](TForm1& form) {
+            QTimer::singleShot(0, &form, [&form] {
+                checkRestored(form);
+                form.close();
+            });
+        };
+        dialogs.confirmAnswers = {true};
+        QCOMPARE(runStartup(*qApp, options), 0);
+        QFile::remove(alias::userAliasFile());
+    }
+};
+
+int main(int argc, char** argv) {
+    Application app(argc, argv);
+    TestMainWindow t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "test_mainwindow.moc"
