@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "cli/DefaultDictionary.h"
 #include "data/AliasResolver.h"
 #include "data/DataError.h"
 #include "data/DictionaryFile.h"
@@ -98,6 +99,66 @@ int showAlias(const QStringList&, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
+QStringList defaultSourceFiles(const QString& dir) {
+    QStringList files;
+    const QDir root(dir);
+    if (root.exists(QStringLiteral("starter.tsv")))
+        files << root.filePath(QStringLiteral("starter.tsv"));
+    const QDir sources(root.filePath(QStringLiteral("sources")));
+    for (const QString& f : sources.entryList({QStringLiteral("*.tsv")}, QDir::Files, QDir::Name))
+        files << sources.filePath(f);
+    return files;
+}
+
+int buildDefault(const QStringList& a, QTextStream& out, QTextStream& err) {
+    QString dir, sourcesDir = QStringLiteral(LEXIVORE_DICTIONARY_DIR),
+                  wordnetDir = QStringLiteral("/usr/share/wordnet");
+    for (int i = 0; i < a.size(); ++i) {
+        if ((a[i] == QLatin1String("--sources") || a[i] == QLatin1String("--wordnet")) &&
+            i + 1 < a.size()) {
+            QString& target = a[i] == QLatin1String("--sources") ? sourcesDir : wordnetDir;
+            target = a[++i];
+        } else if (dir.isEmpty() && !a[i].startsWith(QLatin1String("--"))) {
+            dir = a[i];
+        } else {
+            err << "lexivore-dict: build-default: unexpected argument \"" << a[i] << "\"\n";
+            return 2;
+        }
+    }
+    if (dir.isEmpty()) {
+        err << "lexivore-dict: build-default takes the data directory.\n";
+        return 2;
+    }
+    const QStringList files = defaultSourceFiles(sourcesDir);
+    if (files.isEmpty()) {
+        err << "lexivore-dict: no dictionary files in " << sourcesDir << "\n";
+        return 1;
+    }
+    int existing = 0;
+    for (const auto& [type, count] : store::countByType(dir))
+        existing += count;
+    if (existing > 0) {
+        err << "lexivore-dict: the dictionary in " << dir << " already holds " << existing
+            << " entries; build-default fills an empty one (made by init).\n";
+        return 1;
+    }
+    QStringList notes;
+    const std::vector<DictionaryEntry> entries =
+        buildDefaultDictionary({files, wordnetDir}, &notes);
+    for (const QString& n : notes)
+        out << n << "\n";
+    const int total = store::importEntries(dir, entries);
+    const QString licence = QStringLiteral("/usr/share/doc/wordnet-base/copyright");
+    if (QFile::exists(licence)) {
+        const QString copy = QDir(dir).filePath(QStringLiteral("WordNet-LICENSE.txt"));
+        QFile::remove(copy);
+        QFile::copy(licence, copy);
+    }
+    out << "Built the delivered dictionary from " << files.size() << " files"
+        << (notes.isEmpty() ? "" : "") << ": " << total << " entries.\n";
+    return 0;
+}
+
 int stats(const QStringList& a, QTextStream& out, QTextStream&) {
     static const std::map<int, const char*> names{{1, "English to Thai"},
                                                   {2, "Thai to English"},
@@ -140,6 +201,15 @@ const std::map<QString, Command>& commands() {
           QStringLiteral("Makes the database alias \"Ruv Idez\" name DIR, in the user's "
                          "kolvane/aliases.ini."),
           1, defineAlias}},
+        {QStringLiteral("build-default"),
+         {QStringLiteral("build-default DIR [--sources SRC] [--wordnet WN]"),
+          QStringLiteral("Fills the empty dictionary of DIR (made by init) with the delivered "
+                         "dictionary: the dictionary files in SRC (starter.tsv and sources/*.tsv; "
+                         "default: the installed ones), the Thai-to-English entries derived from "
+                         "them, and English definitions from the WordNet files in WN (default "
+                         "/usr/share/wordnet, from the wordnet-base package), whose licence is "
+                         "copied into DIR."),
+          -1, buildDefault}},
         {QStringLiteral("show-alias"),
          {QStringLiteral("show-alias"),
           QStringLiteral("Prints the directory the alias \"Ruv Idez\" names; fails when it is "
@@ -183,7 +253,7 @@ int runDictTool(const QStringList& args, QTextStream& out, QTextStream& err) {
         out << "Usage: lexivore-dict " << c.usage << "\n\n" << c.help << "\n";
         return 0;
     }
-    if (rest.size() != c.arguments) {
+    if (c.arguments >= 0 && rest.size() != c.arguments) {
         err << "lexivore-dict: " << args[0] << " takes " << c.arguments
             << (c.arguments == 1 ? " argument" : " arguments") << ".\nUsage: lexivore-dict "
             << c.usage << "\n";

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <utility>
+#include <vector>
+
+namespace lex {
+
+// Reads the WordNet database files (index.* and data.* as Debian's wordnet-base installs them)
+// for the English-to-English part of the delivered dictionary.
+class WordNet {
+public:
+    explicit WordNet(const QString& directory);
+    bool isAvailable() const { return available_; }
+
+    // The definition of the most frequent sense of a word (noun, verb, adjective, adverb in that
+    // order), without its examples; empty when WordNet does not know the word.
+    QString definition(const QString& word) const;
+
+    // Every word of the synsets that belong to one of the topic domains named (e.g. "physics"),
+    // with that synset's definition, in the order of the data files.
+    std::vector<std::pair<QString, QString>> topicEntries(const QStringList& topics) const;
+
+private:
+    struct Synset {
+        QStringList words;
+        QString definition;
+        std::vector<std::pair<QByteArray, qint64>> pointers;  // symbol, target offset
+    };
+    Synset synsetAt(int part, qint64 offset) const;
+    static Synset parseLine(const QByteArray& line);
+
+    bool available_ = false;
+    QByteArray data_[4];                     // noun, verb, adj, adv
+    QHash<QString, QList<qint64>> index_[4];  // lemma -> synset offsets, most frequent first
+};
+
+}  // namespace lex
