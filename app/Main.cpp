@@ -28,6 +28,8 @@
 #include "lookup/ResultSummary.h"
 #include "lookup/SearchHistory.h"
 #include "lookup/WordSearch.h"
+#include "quiz/HighScore.h"
+#include "quiz/QuizGame.h"
 #include "wordlist/ChosenWords.h"
 
 namespace lex {
@@ -91,6 +93,24 @@ void TForm1::createFeatures() {
         *Table2, *Query1,
         ChosenWords::Controls{DBGrid2, Edit3, Button9, Button8, DBNavigator1, Button1}, this);
     DBGrid2->setColumnWidth(0, 110);
+    record_ = std::make_unique<HighScore>(database_->directory());
+    game_ = new QuizGame(
+        *Table1, *record_, quizControls_, Timer3, Panel2, [this] { showOverlay(Panel2); }, this);
+}
+
+void TForm1::showOverlay(QFrame* panel) {
+    QFrame* other = panel == Panel2 ? Panel4 : Panel2;
+    other->hide();
+    panel->show();
+    panel->raise();
+}
+
+void TForm1::readHighScore() {
+    record_->read(this);
+}
+
+void TForm1::setUpDrawBounds() {
+    game_->setUpDrawBounds();
 }
 
 void TForm1::wireEvents() {
@@ -129,6 +149,24 @@ void TForm1::wireEvents() {
     connect(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
     Panel1->installEventFilter(this);
     Image1->installEventFilter(this);
+    Panel2->installEventFilter(this);
+    click(quizControls_.Button14, &TForm1::Button14Click);
+    click(quizControls_.Button15, &TForm1::Button15Click);
+    click(quizControls_.Button16, &TForm1::Button16Click);
+    click(quizControls_.Button17, &TForm1::Button17Click);
+    click(quizControls_.Button18, &TForm1::Button18Click);
+    click(quizControls_.Button19, &TForm1::Button19Click);
+    click(quizControls_.Button20, &TForm1::Button20Click);
+
+    // The meaning display shows the dictionary's current entry. A move of that entry runs the
+    // result query again in the original design: its rows stay the same and its first row
+    // becomes current again, which is all that is kept of it here.
+    connect(Table1, &Table::currentChanged, this, [this] {
+        quizControls_.DBText1->setText(
+            Table1->hasCurrentRow() ? Table1->fieldText(QStringLiteral("Meaning")) : QString());
+        if (Query1->isOpen())
+            Query1->first();
+    });
 
     // The result grid's current row is the query's current row, both ways.
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -214,7 +252,41 @@ void TForm1::Button9Click() {
 // The features behind these arrive with the report, the quiz, the tools and the about box.
 void TForm1::Button8Click() {}
 void TForm1::N8Click() {}
-void TForm1::N12Click() {}
+void TForm1::N12Click() {
+    guarded([&] { game_->open(); });
+}
+
+void TForm1::Button14Click() {
+    guarded([&] { game_->changeQuestion(); });
+}
+
+void TForm1::Button15Click() {
+    guarded([&] { game_->answerTwice(); });
+}
+
+void TForm1::Button16Click() {
+    guarded([&] { game_->removeTwo(); });
+}
+
+void TForm1::Button17Click() {
+    guarded([&] { game_->confirm(); });
+}
+
+void TForm1::Button18Click() {
+    guarded([&] { game_->buildQuestion(); });
+}
+
+void TForm1::Button19Click() {
+    guarded([&] { game_->endGame(); });
+}
+
+void TForm1::Button20Click() {
+    guarded([&] { game_->changeName(); });
+}
+
+void TForm1::Timer3Timer() {
+    guarded([&] { game_->tick(); });
+}
 void TForm1::N15Click() {}
 void TForm1::N4Click() {}
 void TForm1::KolvaneWebsite1Click() {}
@@ -222,7 +294,6 @@ void TForm1::OnlineDictionary1Click() {}
 void TForm1::Update1Click() {}
 void TForm1::Image1DblClick() {}
 void TForm1::Timer1Timer() {}
-void TForm1::Timer3Timer() {}
 
 void TForm1::N9Click() {
     close();
@@ -262,6 +333,8 @@ void TForm1::sessionCloseRequest(QSessionManager& manager) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel2 && event->type() == QEvent::Hide)
+        Timer3->stop();  // whatever hid the game panel, its countdown ends with it
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == Image1) {
             Image1DblClick();

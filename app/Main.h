@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "quiz/QuizPanel.h"
+
 class QAbstractButton;
 class QAction;
 class QCheckBox;
@@ -20,6 +22,8 @@ class QToolButton;
 namespace lex {
 
 class ChosenWords;
+class HighScore;
+class QuizGame;
 class Database;
 class DictionaryIndex;
 class DirectionBrowse;
@@ -71,6 +75,13 @@ class TForm1 : public QMainWindow {
     void Timer1Timer();
     void Timer2Timer();
     void Timer3Timer();
+    void Button14Click();
+    void Button15Click();
+    void Button16Click();
+    void Button17Click();
+    void Button18Click();
+    void Button19Click();
+    void Button20Click();
     // Asks whether the window may close; on Yes saves the settings. False keeps it open.
     bool FormCloseQuery();
 
@@ -83,6 +94,11 @@ class TForm1 : public QMainWindow {
     ResultQuery& queryTop() { return *QueryTop; }
     qint64 dictionaryTotal() const;
     QString statusText(int panel) const;
+    QuizGame& quiz() { return *game_; }
+    HighScore& highScore() { return *record_; }
+
+    // The two overlay panels exclude each other; hiding the game panel stops its countdown.
+    void showOverlay(QFrame* panel);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -106,8 +122,8 @@ class TForm1 : public QMainWindow {
     void FormCreate();
     // Creation steps whose features are not in the program yet keep their place in the order.
     void navigateConversionPage() {}
-    void readHighScore() {}
-    void setUpDrawBounds() {}
+    void readHighScore();
+    void setUpDrawBounds();
     void startPublisherTexts() {}
     void sessionCloseRequest(QSessionManager& manager);
 
@@ -194,6 +210,9 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<DirectionBrowse> browse_;
     std::unique_ptr<SettingsStore> settings_;
     ChosenWords* chosen_ = nullptr;
+    QuizControls quizControls_{};
+    std::unique_ptr<HighScore> record_;
+    QuizGame* game_ = nullptr;
 };
 
 }  // namespace lex

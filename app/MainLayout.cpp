@@ -276,6 +276,7 @@ void TForm1::createOverlayPanels(QWidget* client) {
         p->setAutoFillBackground(true);
         p->hide();
     }
+    quizControls_ = createQuizPanel(Panel2);
 }
 
 void TForm1::createMenus() {

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -56,10 +57,15 @@ bool QtUserDialogs::confirm(QWidget* parent, const QString& text) {
 
 QString QtUserDialogs::inputBox(QWidget* parent, const QString& caption, const QString& prompt,
                                 const QString& defaultValue) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, defaultValue, &ok);
-    return ok ? text : defaultValue;
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultValue);
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setMaxLength(kInputBoxLength);
+        edit->selectAll();
+    }
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : defaultValue;
 }
 
 void QtUserDialogs::openUrl(const QUrl& url) {

@@ -7,6 +7,8 @@ class QWidget;
 
 namespace lex {
 
+inline constexpr int kInputBoxLength = 255;
+
 enum class BoxIcon { None, Information, Question, Warning, Stop };
 
 // Every modal box, and opening a web address in the user's browser, goes through this seam. The
@@ -20,7 +22,8 @@ class UserDialogs {
                          BoxIcon icon) = 0;
     // Caption "Confirm", question icon, Yes and No, Yes the default, Escape answers No.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
-    // OK returns the text typed; Cancel returns the default value.
+    // OK returns the text typed (at most kInputBoxLength characters); Cancel returns the
+    // default value.
     virtual QString inputBox(QWidget* parent, const QString& caption, const QString& prompt,
                              const QString& defaultValue) = 0;
     // Opens the address without waiting; a failure reports nothing.

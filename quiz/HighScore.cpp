@@ -1,0 +1,120 @@
+#include "quiz/HighScore.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QSettings>
+#include <cmath>
+
+#include "app/Application.h"
+#include "app/Clock.h"
+#include "app/UserDialogs.h"
+
+namespace lex {
+
+namespace {
+
+const QDate kDayZero(1899, 12, 30);
+const QString kKey = QStringLiteral("Software/Kolvane/");
+
+QLocale numberLocale() {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
+
+// Each read and write opens the store on its own, as the registry key is opened for each value.
+QString readValue(const QString& file, const QString& name) {
+    QSettings store(file, QSettings::IniFormat);
+    return store.value(kKey + name).toString();
+}
+
+bool writeValue(const QString& file, const QString& name, const QString& value) {
+    QSettings store(file, QSettings::IniFormat);
+    if (store.status() != QSettings::NoError || !store.isWritable())
+        return false;
+    store.setValue(kKey + name, value);
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
+}  // namespace
+
+double toDayNumber(const QDateTime& when) {
+    return static_cast<double>(kDayZero.daysTo(when.date())) +
+           when.time().msecsSinceStartOfDay() / 86400000.0;
+}
+
+QDateTime fromDayNumber(double days) {
+    const double whole = std::floor(days);
+    const qint64 ms = std::llround((days - whole) * 86400000.0);
+    return QDateTime(kDayZero.addDays(static_cast<qint64>(whole)), QTime(0, 0)).addMSecs(ms);
+}
+
+HighScore::HighScore(const QString& dataDirectory)
+    : holder(QString::fromUtf8(kNoHolder)),
+      date(QDateTime::currentDateTime()),
+      file_(QDir(dataDirectory).filePath(QStringLiteral("Registry.ini"))) {}
+
+QString HighScore::dateText(const QDateTime& when) {
+    return numberLocale().toString(toDayNumber(when), 'g', 15);
+}
+
+bool HighScore::parseDate(const QString& text, QDateTime* when) {
+    bool ok = false;
+    const double days = numberLocale().toDouble(text.trimmed(), &ok);
+    // Beyond these the date is no calendar date a record could carry.
+    if (!ok || !std::isfinite(days) || days < -657434 || days > 2958466)
+        return false;
+    *when = fromDayNumber(days);
+    return true;
+}
+
+void HighScore::read(QWidget* parent) {
+    QStringList ignored;
+    const QString user = readValue(file_, QStringLiteral("MaxUser"));
+    holder = user.isEmpty() ? QString::fromUtf8(kNoHolder) : user;
+
+    const QString pointText = readValue(file_, QStringLiteral("MaxPoint"));
+    points = 0;
+    if (!pointText.isEmpty()) {
+        bool ok = false;
+        const int value = pointText.trimmed().toInt(&ok);
+        if (ok)
+            points = value;
+        else
+            ignored << QStringLiteral("MaxPoint \"%1\"").arg(pointText);
+    }
+
+    const QString dateValue = readValue(file_, QStringLiteral("MaxDate"));
+    date = QDateTime::currentDateTime();
+    if (!dateValue.isEmpty() && !parseDate(dateValue, &date)) {
+        date = QDateTime::currentDateTime();
+        ignored << QStringLiteral("MaxDate \"%1\"").arg(dateValue);
+    }
+    if (!ignored.isEmpty())
+        UserDialogs::current().message(
+            parent, applicationTitle(),
+            QStringLiteral("The stored high score holds a value that is not a number; it was "
+                           "ignored: %1")
+                .arg(ignored.join(QStringLiteral(", "))),
+            BoxIcon::Warning);
+}
+
+void HighScore::write(QWidget* parent) {
+    const std::pair<QString, QString> values[] = {
+        {QStringLiteral("MaxUser"), holder},
+        {QStringLiteral("MaxPoint"), QString::number(points)},
+        {QStringLiteral("MaxDate"), dateText(date)}};
+    for (const auto& [name, value] : values)
+        if (!writeValue(file_, name, value))
+            UserDialogs::current().message(parent, applicationTitle(),
+                                           QStringLiteral("Error in Opening Created Key 3"),
+                                           BoxIcon::None);
+}
+
+QString HighScore::recordLine() const {
+    return QString::number(points) + QStringLiteral(" คะแนน ทำไว้โดยคุณ") + holder +
+           QStringLiteral(" เมื่อ ") + longDate(date);
+}
+
+}  // namespace lex
