@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include <unistd.h>
+
 #include "app/UserDialogs.h"
 #include "data/DataError.h"
 
@@ -22,6 +24,14 @@ void guarded(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         showError(e);
     }
+}
+
+void Application::prepare() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser's sandbox cannot run for the root user; the page it shows is our own, local
+    // and cut off from the network.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {

@@ -23,6 +23,8 @@ void guarded(const std::function<void()>& handler);
 class Application : public QApplication {
   public:
     Application(int& argc, char** argv);
+    // What must be set before the application object exists (the embedded browser's needs).
+    static void prepare();
     bool notify(QObject* receiver, QEvent* event) override;
 };
 

@@ -30,6 +30,10 @@
 #include "lookup/WordSearch.h"
 #include "quiz/HighScore.h"
 #include "quiz/QuizGame.h"
+#include "tools/AboutBox.h"
+#include "tools/ConversionPanel.h"
+#include "tools/PublisherTexts.h"
+#include "tools/WebLinks.h"
 #include "wordlist/ChosenWords.h"
 
 namespace lex {
@@ -105,6 +109,22 @@ void TForm1::showOverlay(QFrame* panel) {
     panel->raise();
 }
 
+void TForm1::navigateConversionPage() {
+    conversion_->navigate();
+}
+
+void TForm1::startPublisherTexts() {
+    publisher_ = std::make_unique<PublisherTexts>();
+}
+
+TForm7* TForm1::aboutBox() {
+    if (!aboutBox_) {
+        ownAboutBox_ = std::make_unique<TForm7>(this);
+        aboutBox_ = ownAboutBox_.get();
+    }
+    return aboutBox_;
+}
+
 void TForm1::readHighScore() {
     record_->read(this);
 }
@@ -135,6 +155,13 @@ void TForm1::wireEvents() {
         DBNavigator1Click();
     });
     click(Button9, &TForm1::Button9Click);
+    click(Button2, &TForm1::Button2Click);
+    click(Button3, &TForm1::Button3Click);
+    click(Button4, &TForm1::Button4Click);
+    click(Button5, &TForm1::Button5Click);
+    click(Button6, &TForm1::Button6Click);
+    click(Button7, &TForm1::Button7Click);
+    click(conversion_->leaveButton(), &TForm1::Button21Click);
     click(Button8, &TForm1::Button8Click);
     trigger(N8, &TForm1::N8Click);
     trigger(N9, &TForm1::N9Click);
@@ -287,13 +314,63 @@ void TForm1::Button20Click() {
 void TForm1::Timer3Timer() {
     guarded([&] { game_->tick(); });
 }
-void TForm1::N15Click() {}
-void TForm1::N4Click() {}
-void TForm1::KolvaneWebsite1Click() {}
-void TForm1::OnlineDictionary1Click() {}
-void TForm1::Update1Click() {}
-void TForm1::Image1DblClick() {}
-void TForm1::Timer1Timer() {}
+
+void TForm1::N15Click() {
+    showOverlay(Panel4);
+}
+
+void TForm1::Button21Click() {
+    Panel4->hide();
+}
+
+void TForm1::N4Click() {
+    aboutBox()->exec();
+}
+
+void TForm1::Button2Click() {
+    openLink(QStringLiteral("Button2"));
+}
+
+void TForm1::Button3Click() {
+    openLink(QStringLiteral("Button3"));
+}
+
+void TForm1::Button4Click() {
+    openLink(QStringLiteral("Button4"));
+}
+
+void TForm1::Button5Click() {
+    openLink(QStringLiteral("Button5"));
+}
+
+void TForm1::Button6Click() {
+    openLink(QStringLiteral("Button6"));
+}
+
+void TForm1::Button7Click() {
+    openLink(QStringLiteral("Button7"));
+}
+
+void TForm1::KolvaneWebsite1Click() {
+    openLink(QStringLiteral("KolvaneWebsite1"));
+}
+
+void TForm1::OnlineDictionary1Click() {
+    openLink(QStringLiteral("OnlineDictionary1"));
+}
+
+void TForm1::Update1Click() {
+    openLink(QStringLiteral("Update1"));
+}
+
+void TForm1::Image1DblClick() {
+    openLink(QStringLiteral("Image1"));
+}
+
+void TForm1::Timer1Timer() {
+    if (publisher_)
+        statusPanels_[0]->setText(publisher_->next());
+}
 
 void TForm1::N9Click() {
     close();

@@ -22,6 +22,9 @@ class QToolButton;
 namespace lex {
 
 class ChosenWords;
+class ConversionPanel;
+class PublisherTexts;
+class TForm7;
 class HighScore;
 class QuizGame;
 class Database;
@@ -75,6 +78,13 @@ class TForm1 : public QMainWindow {
     void Timer1Timer();
     void Timer2Timer();
     void Timer3Timer();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+    void Button21Click();
     void Button14Click();
     void Button15Click();
     void Button16Click();
@@ -95,6 +105,10 @@ class TForm1 : public QMainWindow {
     qint64 dictionaryTotal() const;
     QString statusText(int panel) const;
     QuizGame& quiz() { return *game_; }
+    ConversionPanel& conversion() { return *conversion_; }
+    // The about box made at start-up; without one, the first N4 makes it.
+    void setAboutBox(TForm7* box) { aboutBox_ = box; }
+    TForm7* aboutBox();
     HighScore& highScore() { return *record_; }
 
     // The two overlay panels exclude each other; hiding the game panel stops its countdown.
@@ -121,10 +135,10 @@ class TForm1 : public QMainWindow {
     void wireEvents();
     void FormCreate();
     // Creation steps whose features are not in the program yet keep their place in the order.
-    void navigateConversionPage() {}
+    void navigateConversionPage();
     void readHighScore();
     void setUpDrawBounds();
-    void startPublisherTexts() {}
+    void startPublisherTexts();
     void sessionCloseRequest(QSessionManager& manager);
 
     // Data.
@@ -213,6 +227,10 @@ class TForm1 : public QMainWindow {
     QuizControls quizControls_{};
     std::unique_ptr<HighScore> record_;
     QuizGame* game_ = nullptr;
+    std::unique_ptr<ConversionPanel> conversion_;
+    std::unique_ptr<PublisherTexts> publisher_;
+    TForm7* aboutBox_ = nullptr;
+    std::unique_ptr<TForm7> ownAboutBox_;
 };
 
 }  // namespace lex

@@ -21,6 +21,7 @@
 #include "app/Main.h"
 #include "data/ResultQuery.h"
 #include "lookup/ResultModel.h"
+#include "tools/ConversionPanel.h"
 
 namespace lex {
 
@@ -277,6 +278,7 @@ void TForm1::createOverlayPanels(QWidget* client) {
         p->hide();
     }
     quizControls_ = createQuizPanel(Panel2);
+    conversion_ = std::make_unique<ConversionPanel>(Panel4);
 }
 
 void TForm1::createMenus() {

@@ -12,6 +12,7 @@
 #include "app/Usplash.h"
 #include "data/DataError.h"
 #include "data/Database.h"
+#include "tools/AboutBox.h"
 
 namespace lex {
 
@@ -53,6 +54,10 @@ int runStartup(QApplication& app, const StartupOptions& options) {
             BoxIcon::Stop);
         return 1;
     }
+
+    // The about box, made once and reused; the report form comes with the report engine.
+    auto form7 = std::make_unique<TForm7>(form1.get());
+    form1->setAboutBox(form7.get());
 
     // Handle messages until the splash's minimum time has passed; the splash's and the main
     // window's timers run meanwhile.

@@ -2,6 +2,7 @@
 #include "app/StartupSequence.h"
 
 int main(int argc, char** argv) {
+    lex::Application::prepare();
     lex::Application app(argc, argv);
     return lex::runStartup(app);
 }

@@ -53,6 +53,7 @@ class TPageList {
     // throws DataError at the first fault.
     void validate();
 
+    // The stream behind the pages, for tests and diagnostics; good until the next load or reset.
     const TPageStream& stream() const { return *stream_; }
 
   private:

@@ -230,6 +230,7 @@ class TestApp : public QObject {
 };
 
 int main(int argc, char** argv) {
+    Application::prepare();
     Application app(argc, argv);
     TestApp t;
     return QTest::qExec(&t, argc, argv);

@@ -424,6 +424,7 @@ class TestMainWindow : public QObject {
 };
 
 int main(int argc, char** argv) {
+    Application::prepare();
     Application app(argc, argv);
     TestMainWindow t;
     return QTest::qExec(&t, argc, argv);

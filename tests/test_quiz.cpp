@@ -387,6 +387,7 @@ class TestQuiz : public QObject {
 };
 
 int main(int argc, char** argv) {
+    Application::prepare();
     Application app(argc, argv);
     TestQuiz t;
     return QTest::qExec(&t, argc, argv);

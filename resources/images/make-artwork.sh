@@ -155,3 +155,13 @@ fill '$GEAR_EDGE' stroke none circle 184,182 184,196"
 "${IM[@]}" icon-master.miff -filter Lanczos -resize 256x256 PNG32:icon-256.png
 "${IM[@]}" icon-master.miff -filter Lanczos -resize 48x48 -unsharp 0x0.6+0.4+0 PNG32:icon-48.png
 rm -f icon-master.miff
+
+# The about box's picture (300 x 136): the logo, the product name and a Thai line.
+GARUDA_BOLD=$(fc-match -f '%{file}' Garuda:bold); DEJAVU_BOLD=$(fc-match -f '%{file}' "DejaVu Sans:bold")
+convert -size 300x136 gradient:'#f4f7fb-#dce6f2' \( logo.jpg -resize 140x63 \) -geometry +8+8 -composite \
+  -fill '#1b3a6b' -font "$DEJAVU_BOLD" -pointsize 26 -annotate +160+44 'Lexivore' \
+  -fill '#e8891d' -draw 'rectangle 160,52 230,55' \
+  -fill '#2b4c7e' -font "$DEJAVU_BOLD" -pointsize 10 -annotate +160+72 'Engineering Dictionary' \
+  -font "$GARUDA_BOLD" -pointsize 13 -fill '#2b4c7e' -annotate +12+100 'พจนานุกรมศัพท์วิศวกรรม อังกฤษ-ไทย' \
+  -font "$DEJAVU_BOLD" -pointsize 9 -fill '#555555' -annotate +12+124 'Version 2.0   (c) 2026 Kolvane Co., Ltd.' \
+  -quality 92 about.jpg

@@ -1,0 +1,105 @@
+#include "tools/AboutBox.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "app/Resources.h"
+#include "tools/WebLinks.h"
+
+namespace lex {
+
+namespace {
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y,
+              bool bold = false) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    QFont f = QApplication::font();
+    f.setBold(bold);
+    l->setFont(f);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+}  // namespace
+
+TForm7::TForm7(QWidget* parent) : QDialog(parent) {
+    initResources();
+    setObjectName(QStringLiteral("Form7"));
+    setWindowTitle(QStringLiteral("About : Kolvane Engineering Dictionary Lexivore "));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(520, 254);
+    setModal(true);
+
+    auto* image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setGeometry(11, 14, 300, 136);
+    image->setPixmap(QPixmap(QStringLiteral(":/images/about.jpg")));
+
+    Label8 = label(this, "Label8", QStringLiteral("เวบไซต์ : "), 324, 17, true);
+    Label4 = label(this, "Label4", QString::fromLatin1(kPublisherBase), 376, 17);
+    Label4->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    Label4->adjustSize();
+    for (QLabel* l : {Label4, Label8}) {
+        l->setCursor(Qt::PointingHandCursor);
+        l->installEventFilter(this);
+    }
+    label(this, "Label9", QStringLiteral("อีเมล์ :"), 324, 36, true);
+    QLabel* email = label(this, "Label10", QString::fromLatin1(kEmail), 376, 35);
+    email->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    email->adjustSize();
+    label(this, "Label2", QStringLiteral("โทรศัพท์ :"), 324, 54, true);
+    QLabel* phone = label(this, "Label7", QString::fromLatin1(kTelephone), 376, 54);
+    phone->setStyleSheet(QStringLiteral("color: blue;"));
+    phone->setCursor(Qt::PointingHandCursor);
+
+    // The product line and the copyright notice under the picture.
+    label(this, "LabelProduct", QStringLiteral("Lexivore : พจนานุกรมศัพท์วิศวกรรม อังกฤษ-ไทย ไทย-อังกฤษ"),
+          324, 90);
+    label(this, "LabelCopyright", QStringLiteral("© 2026 Kolvane Co., Ltd. สงวนลิขสิทธิ์"), 324, 110);
+    QLabel* warning = label(this, "LabelWarning",
+                            QStringLiteral("โปรแกรมนี้ได้รับความคุ้มครองตามกฎหมายลิขสิทธิ์ "
+                                           "ห้ามทำซ้ำหรือจำหน่ายโดยไม่ได้รับอนุญาต"),
+                            11, 188);
+    warning->setWordWrap(true);
+    warning->setFixedWidth(400);
+
+    auto* bevel = new QFrame(this);
+    bevel->setObjectName(QStringLiteral("Bevel1"));
+    bevel->setGeometry(8, 179, 501, 2);
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+
+    Button1 = new QPushButton(QStringLiteral("ตกลง"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(432, 214, 75, 25);
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    Button1->setFont(bold);
+    Button1->setCursor(Qt::PointingHandCursor);
+    Button1->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
+}
+
+void TForm7::Button1Click() {
+    accept();
+}
+
+void TForm7::Label4Click() {
+    openLink(QStringLiteral("Label4"));
+}
+
+bool TForm7::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == Label4 || watched == Label8) && event->type() == QEvent::MouseButtonRelease) {
+        Label4Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace lex
