@@ -59,15 +59,14 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     phone->setCursor(Qt::PointingHandCursor);
 
     // The product line and the copyright notice under the picture.
-    label(this, "LabelProduct", QStringLiteral("Lexivore : พจนานุกรมศัพท์วิศวกรรม อังกฤษ-ไทย ไทย-อังกฤษ"),
-          324, 90);
-    label(this, "LabelCopyright", QStringLiteral("© 2026 Kolvane Co., Ltd. สงวนลิขสิทธิ์"), 324, 110);
+    label(this, "LabelProduct", QStringLiteral("Lexivore 2.0 พจนานุกรมศัพท์วิศวกรรม"), 324, 90);
+    label(this, "LabelCopyright", QStringLiteral("© 2026 Kolvane Co., Ltd."), 324, 108);
     QLabel* warning = label(this, "LabelWarning",
                             QStringLiteral("โปรแกรมนี้ได้รับความคุ้มครองตามกฎหมายลิขสิทธิ์ "
                                            "ห้ามทำซ้ำหรือจำหน่ายโดยไม่ได้รับอนุญาต"),
                             11, 188);
     warning->setWordWrap(true);
-    warning->setFixedWidth(400);
+    warning->setGeometry(11, 186, 410, 30);
 
     auto* bevel = new QFrame(this);
     bevel->setObjectName(QStringLiteral("Bevel1"));
