@@ -35,6 +35,7 @@
 #include "tools/PublisherTexts.h"
 #include "tools/WebLinks.h"
 #include "wordlist/ChosenWords.h"
+#include "wordlist/Ureport.h"
 
 namespace lex {
 
@@ -123,6 +124,14 @@ TForm7* TForm1::aboutBox() {
         aboutBox_ = ownAboutBox_.get();
     }
     return aboutBox_;
+}
+
+TReport* TForm1::reportForm() {
+    if (!report_) {
+        ownReport_ = std::make_unique<TReport>(*Table2);
+        report_ = ownReport_.get();
+    }
+    return report_;
 }
 
 void TForm1::readHighScore() {
@@ -277,8 +286,13 @@ void TForm1::Button9Click() {
 }
 
 // The features behind these arrive with the report, the quiz, the tools and the about box.
-void TForm1::Button8Click() {}
-void TForm1::N8Click() {}
+void TForm1::Button8Click() {
+    guarded([&] { reportForm()->preview(this); });
+}
+
+void TForm1::N8Click() {
+    UserDialogs::current().printerSetup(this);
+}
 void TForm1::N12Click() {
     guarded([&] { game_->open(); });
 }

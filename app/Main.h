@@ -25,6 +25,7 @@ class ChosenWords;
 class ConversionPanel;
 class PublisherTexts;
 class TForm7;
+class TReport;
 class HighScore;
 class QuizGame;
 class Database;
@@ -109,6 +110,9 @@ class TForm1 : public QMainWindow {
     // The about box made at start-up; without one, the first N4 makes it.
     void setAboutBox(TForm7* box) { aboutBox_ = box; }
     TForm7* aboutBox();
+    // The report form made at start-up; without one, the first print makes it.
+    void setReportForm(TReport* report) { report_ = report; }
+    TReport* reportForm();
     HighScore& highScore() { return *record_; }
 
     // The two overlay panels exclude each other; hiding the game panel stops its countdown.
@@ -231,6 +235,8 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<PublisherTexts> publisher_;
     TForm7* aboutBox_ = nullptr;
     std::unique_ptr<TForm7> ownAboutBox_;
+    TReport* report_ = nullptr;
+    std::unique_ptr<TReport> ownReport_;
 };
 
 }  // namespace lex

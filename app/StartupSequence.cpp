@@ -13,6 +13,7 @@
 #include "data/DataError.h"
 #include "data/Database.h"
 #include "tools/AboutBox.h"
+#include "wordlist/Ureport.h"
 
 namespace lex {
 
@@ -55,9 +56,11 @@ int runStartup(QApplication& app, const StartupOptions& options) {
         return 1;
     }
 
-    // The about box, made once and reused; the report form comes with the report engine.
+    // The about box and the report form, made once and reused.
     auto form7 = std::make_unique<TForm7>(form1.get());
     form1->setAboutBox(form7.get());
+    auto report = std::make_unique<TReport>(form1->table2());
+    form1->setReportForm(report.get());
 
     // Handle messages until the splash's minimum time has passed; the splash's and the main
     // window's timers run meanwhile.

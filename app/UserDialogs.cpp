@@ -1,6 +1,9 @@
 #include "app/UserDialogs.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -70,6 +73,32 @@ QString QtUserDialogs::inputBox(QWidget* parent, const QString& caption, const Q
 
 void QtUserDialogs::openUrl(const QUrl& url) {
     QDesktopServices::openUrl(url);
+}
+
+QString QtUserDialogs::saveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                   const QString& defaultSuffix) {
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString QtUserDialogs::openFileName(QWidget* parent, const QString& caption,
+                                   const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
+bool QtUserDialogs::printDialog(QWidget* parent, QPrinter& printer, int lastPage) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setMinMax(1, std::max(1, lastPage));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtUserDialogs::printerSetup(QWidget* parent) {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, parent);
+    dialog.exec();
 }
 
 }  // namespace lex

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QUrl;
 class QWidget;
 
@@ -28,6 +29,16 @@ class UserDialogs {
                              const QString& defaultValue) = 0;
     // Opens the address without waiting; a failure reports nothing.
     virtual void openUrl(const QUrl& url) = 0;
+    // File dialogs: the chosen path, or an empty text on Cancel. `filter` is in Qt's form.
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                 const QString& defaultSuffix) = 0;
+    virtual QString openFileName(QWidget* parent, const QString& caption,
+                                 const QString& filter) = 0;
+    // The print dialog for `printer`, pages from 1 to `lastPage`; true on OK (the printer then
+    // holds the choices).
+    virtual bool printDialog(QWidget* parent, QPrinter& printer, int lastPage) = 0;
+    // The system's printer set-up dialog for the current printer; its result is not used.
+    virtual void printerSetup(QWidget* parent) = 0;
 
     // The installed seam (the Qt one unless another was installed).
     static UserDialogs& current();
@@ -44,6 +55,11 @@ class QtUserDialogs : public UserDialogs {
     QString inputBox(QWidget* parent, const QString& caption, const QString& prompt,
                      const QString& defaultValue) override;
     void openUrl(const QUrl& url) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                         const QString& defaultSuffix) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    bool printDialog(QWidget* parent, QPrinter& printer, int lastPage) override;
+    void printerSetup(QWidget* parent) override;
 };
 
 }  // namespace lex

@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "app/Gauge.h"
+#include "bench/ReportBench.h"
 #include "bench/SyntheticDictionary.h"
 #include "cli/DictTool.h"
 #include "data/Database.h"
@@ -256,6 +257,7 @@ int main(int argc, char** argv) {
     int runs = 5;
     bool naive = true;
     int prepareEntries = 0;
+    int reportEntries = 0;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -272,18 +274,28 @@ int main(int argc, char** argv) {
             ++i;
         } else if (a == QLatin1String("--no-naive")) {
             naive = false;
+        } else if (a == QLatin1String("--report")) {
+            reportEntries = next.toInt();
+            ++i;
         } else if (a == QLatin1String("--prepare")) {
             prepareEntries = next.toInt();
             ++i;
         } else {
             std::fprintf(stderr,
                          "usage: lexivore-bench [--entries N[,N...]] [--runs R] [--cache DIR] "
-                         "[--no-naive]\n");
+                         "[--no-naive] [--report ENTRIES]\n");
             return a == QLatin1String("--help") ? 0 : 2;
         }
     }
     if (prepareEntries > 0)
         return prepare(prepareEntries, QDir(cache).filePath(QString::number(prepareEntries)));
+    if (reportEntries > 0) {
+        bench::reportBenchmark(reportEntries, runs);
+        if (sizes.isEmpty()) {
+            print({{"name", "summary"}, {"peak_rss_mb", peakRssMb()}});
+            return 0;
+        }
+    }
     if (sizes.isEmpty())
         sizes = {10000, 100000, 1000000};
     for (int n : sizes)

@@ -1,10 +1,25 @@
 #include "tests/TestSupport.h"
 
+#include <QPrinter>
 #include <QUrl>
 
 #include "data/DictionaryStore.h"
 
 namespace lex::test {
+
+bool ScriptedDialogs::printDialog(QWidget*, QPrinter& printer, int lastPage) {
+    boxes.push_back({QStringLiteral("print"), QString(), QString(), BoxIcon::None});
+    printDialogLastPage = lastPage;
+    if (printToPdf.empty() || printToPdf.front().isEmpty()) {
+        if (!printToPdf.empty())
+            printToPdf.pop_front();
+        return false;
+    }
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printToPdf.front());
+    printToPdf.pop_front();
+    return true;
+}
 
 TempDataDir::TempDataDir(const std::vector<DictionaryEntry>& entries) {
     store::createTables(dir_.path());

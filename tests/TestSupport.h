@@ -48,8 +48,33 @@ class ScriptedDialogs : public UserDialogs {
         return answer;
     }
     void openUrl(const QUrl& url) override { openedUrls.push_back(url); }
+    QString saveFileName(QWidget*, const QString& caption, const QString& filter,
+                         const QString&) override {
+        boxes.push_back({QStringLiteral("save"), caption, filter, BoxIcon::None});
+        return nextFile();
+    }
+    QString openFileName(QWidget*, const QString& caption, const QString& filter) override {
+        boxes.push_back({QStringLiteral("open"), caption, filter, BoxIcon::None});
+        return nextFile();
+    }
+    bool printDialog(QWidget*, QPrinter& printer, int lastPage) override;
+    void printerSetup(QWidget*) override {
+        boxes.push_back({QStringLiteral("printer setup"), QString(), QString(), BoxIcon::None});
+    }
+
+    QString nextFile() {
+        if (fileAnswers.empty())
+            return {};
+        const QString f = fileAnswers.front();
+        fileAnswers.pop_front();
+        return f;
+    }
 
     std::vector<Box> boxes;
+    std::deque<QString> fileAnswers;
+    // Answers of the print dialog: OK prints to this PDF file (empty: Cancel).
+    std::deque<QString> printToPdf;
+    int printDialogLastPage = 0;
     std::deque<bool> confirmAnswers;
     std::deque<QString> inputAnswers;
     QList<QUrl> openedUrls;

@@ -165,3 +165,6 @@ convert -size 300x136 gradient:'#f4f7fb-#dce6f2' \( logo.jpg -resize 140x63 \) -
   -font "$GARUDA_BOLD" -pointsize 13 -fill '#2b4c7e' -annotate +12+100 'พจนานุกรมศัพท์วิศวกรรม อังกฤษ-ไทย' \
   -font "$DEJAVU_BOLD" -pointsize 9 -fill '#555555' -annotate +12+124 'Version 2.0   (c) 2026 Kolvane Co., Ltd.' \
   -quality 92 about.jpg
+
+# The report title band's logo (200 x 90).
+convert logo.jpg -resize 200x90! -quality 92 report-logo.jpg
