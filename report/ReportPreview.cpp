@@ -63,7 +63,7 @@ QSize pictureSize(const QByteArray& emf) {
 
 // The page with its outline and shadow, drawn from the page's picture.
 class PageImage : public QWidget {
-public:
+  public:
     using QWidget::QWidget;
     void setPicture(const QByteArray& emf) {
         picture_ = emf;
@@ -72,7 +72,7 @@ public:
     }
     bool hasPicture() const { return valid_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         if (!valid_)
             return;  // the image stays blank until the page's picture is there
@@ -87,7 +87,7 @@ protected:
         p.fillRect(QRect(QPoint(2, ih - 2), QPoint(iw, ih)), Qt::black);
     }
 
-private:
+  private:
     QByteArray picture_;
     bool valid_ = false;
 };
@@ -149,8 +149,8 @@ TReportPreview::TReportPreview(QWidget* parent)
                   &TReportPreview::ZoomToFitClick, true);
     Zoom100 = add("Zoom100", QStringLiteral("100%"), QStyle::SP_FileDialogDetailedView,
                   &TReportPreview::ZoomTo100Click, true);
-    ZoomToWidth = add("ZoomToWidth", QStringLiteral("Zoom to width"),
-                      QStyle::SP_TitleBarMaxButton, &TReportPreview::ZoomToWidthClick, true);
+    ZoomToWidth = add("ZoomToWidth", QStringLiteral("Zoom to width"), QStyle::SP_TitleBarMaxButton,
+                      &TReportPreview::ZoomToWidthClick, true);
     ZoomToWidth->setChecked(true);
     bar->addSeparator();
     add("FirstPage", QStringLiteral("First page"), QStyle::SP_MediaSkipBackward,
@@ -186,7 +186,8 @@ TReportPreview::TReportPreview(QWidget* parent)
         auto* panel = new QLabel(QString::fromLatin1(initial[i]), statusBar());
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setMinimumWidth(widths[i]);
-        panel->setAlignment(i == 0 ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        panel->setAlignment(i == 0 ? Qt::AlignRight | Qt::AlignVCenter
+                                   : Qt::AlignLeft | Qt::AlignVCenter);
         statusBar()->addWidget(panel, i);
         statusPanels_[i] = panel;
     }
@@ -201,7 +202,8 @@ TReportPreview::TReportPreview(QWidget* parent)
     PreviewBox->setWidget(image_);
     setCentralWidget(PreviewBox);
     paperPixels_ = QSize(794, 1123);
-    for (QObject* o : std::initializer_list<QObject*>{this, PreviewBox, PreviewBox->viewport(), image_})
+    for (QObject* o :
+         std::initializer_list<QObject*>{this, PreviewBox, PreviewBox->viewport(), image_})
         o->installEventFilter(this);
     layoutPage();
 }
@@ -386,8 +388,9 @@ bool TReportPreview::printTo(QPrinter& target) {
                 target.newPage();
             const QByteArray picture = pages_->readPage(n);
             if (isValidEmf(picture, nullptr))
-                playEmf(picture, painter, QRectF(target.paperRect(QPrinter::DevicePixel)).translated(
-                                              -target.paperRect(QPrinter::DevicePixel).topLeft()));
+                playEmf(picture, painter,
+                        QRectF(target.paperRect(QPrinter::DevicePixel))
+                            .translated(-target.paperRect(QPrinter::DevicePixel).topLeft()));
             ++done;
             progress.setProgress(done * 100 / total / 5 * 5);
             QCoreApplication::processEvents();
@@ -408,8 +411,8 @@ void TReportPreview::PrintClick() {
 }
 
 void TReportPreview::SaveClick() {
-    const QString path = UserDialogs::current().saveFileName(
-        this, QStringLiteral("Save report"), kFilterSave, QStringLiteral("PRP"));
+    const QString path = UserDialogs::current().saveFileName(this, QStringLiteral("Save report"),
+                                                             kFilterSave, QStringLiteral("PRP"));
     if (path.isEmpty() || !prepared_)
         return;  // before the report is complete nothing is written
     guarded([&] { pages_->saveToFile(path); });

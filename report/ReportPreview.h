@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QMainWindow>
 #include <QPrinter>
 #include <functional>
@@ -28,12 +29,12 @@ int zoomToWidth(QSize control, QSize page);
 // The dialog shown while printing: a bar, "NN%  Completed" and Cancel.
 class TPrintProgressForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TPrintProgressForm(QWidget* parent = nullptr);
     void setProgress(int percent);  // moves at every multiple of 5
     bool cancelled() const { return cancelled_; }
 
-private:
+  private:
     QProgressBar* Gauge;
     QLabel* Info;
     QPushButton* CancelButton;
@@ -46,7 +47,7 @@ class PageImage;
 // printing, saving and loading the prepared pages. Shown without blocking; freed when closed.
 class TReportPreview : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     using Preparer = std::function<void(TPageList&, const std::function<void(int, int)>&)>;
 
     explicit TReportPreview(QWidget* parent = nullptr);
@@ -86,11 +87,11 @@ public:
     // Prints the pages of the range to `target` (for the print command and for tests).
     bool printTo(QPrinter& target);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void goToPage(int n);
     void setZoom(int zoom);
     void layoutPage();

@@ -1,6 +1,7 @@
 #include "wordlist/LineBreaking.h"
 
 #include <thai/thbrk.h>
+#include <thai/thwbrk.h>
 
 #include <vector>
 

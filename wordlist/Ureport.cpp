@@ -63,7 +63,8 @@ QFont WordListReport::cordia(double points, bool bold) {
     }();
     const double wantedHeight = mm(kLineHeightMm14pt * points / 14.0);
     QFont f(kCordiaStandIn);
-    f.setPixelSize(std::max(1, qRound(wantedHeight / heightPerPixel)));
+    // In points, which may be fractional, at the pages' 96 dots per inch.
+    f.setPointSizeF(std::max(1.0, wantedHeight / heightPerPixel * 72.0 / 96.0));
     f.setBold(bold);
     return f;
 }
@@ -78,8 +79,9 @@ void WordListReport::drawPage(QPainter& p, int page, const std::vector<ReportEnt
         p.drawPixmap(QRectF(mm(kLeftMargin + 1.06), mm(y + 1.06), mm(52.92), mm(23.81)), logo,
                      QRectF(logo.rect()));
         p.setFont(cordia(14));
-        drawTextAt(p, kLeftMargin + 56.36, y + 2.12,
-                   QStringLiteral("บริการอบรม - สัมมนางานด้านวิศวกรรมทุกชนิด เกร็ดความรู้ด้านก่อสร้าง เทคนิคต่างๆ"));
+        drawTextAt(
+            p, kLeftMargin + 56.36, y + 2.12,
+            QStringLiteral("บริการอบรม - สัมมนางานด้านวิศวกรรมทุกชนิด เกร็ดความรู้ด้านก่อสร้าง เทคนิคต่างๆ"));
         drawTextAt(p, kLeftMargin + 56.36, y + 9.79,
                    QStringLiteral("เลือกซื้อโปรแกรมทางวิศวกรรมหลายชนิด ราคาไม่แพง มีให้เลือกหลายตัว"));
         drawTextAt(p, kLeftMargin + 56.36, y + 17.20,
@@ -103,8 +105,9 @@ void WordListReport::drawPage(QPainter& p, int page, const std::vector<ReportEnt
         for (int i = 0; i < lines.size(); ++i) {
             if ((i + 1) * lineHeight > frameHeight + 0.5)
                 break;
-            p.drawText(QPointF(mm(kLeftMargin + 3.70), top + i * lineHeight + meaningMetrics.ascent()),
-                       lines[i]);
+            p.drawText(
+                QPointF(mm(kLeftMargin + 3.70), top + i * lineHeight + meaningMetrics.ascent()),
+                lines[i]);
         }
         y += kDetailBandHeight;
     }
@@ -124,9 +127,9 @@ void WordListReport::prepare(const std::vector<ReportEntry>& entries, TPageList&
     const std::vector<int> perPage = entriesPerPage(static_cast<int>(entries.size()));
     size_t next = 0;
     for (size_t page = 0; page < perPage.size(); ++page) {
-        std::vector<ReportEntry> onPage(entries.begin() + static_cast<qsizetype>(next),
-                                        entries.begin() + static_cast<qsizetype>(next) +
-                                            perPage[page]);
+        std::vector<ReportEntry> onPage(
+            entries.begin() + static_cast<qsizetype>(next),
+            entries.begin() + static_cast<qsizetype>(next) + perPage[page]);
         next += static_cast<size_t>(perPage[page]);
         EmfPaintDevice device(pageSizePixels());
         {

@@ -24,7 +24,7 @@ struct ReportEntry {
 // first page, one band per chosen entry (headword in bold, meaning below), nine entries on the
 // first page and ten on every further one, and the publisher's address at the foot of each page.
 class WordListReport {
-public:
+  public:
     static constexpr double kPageWidthMm = 210.0;
     static constexpr double kPageHeightMm = 297.0;
 
@@ -50,7 +50,7 @@ public:
 // The report form: never shown; it carries the word-list report over the chosen-word table.
 class TReport : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TReport(Table& chosen, QObject* parent = nullptr);
 
     // Reads the chosen words from the first row to the last; the table is left on its last row.
@@ -60,7 +60,7 @@ public:
     // blocking; the window frees itself when closed.
     TReportPreview* preview(QWidget* parent = nullptr);
 
-private:
+  private:
     Table& chosen_;
 };
 
