@@ -23,9 +23,25 @@ constexpr double kTitleBandHeight = 26.19, kDetailBandHeight = 26.46;
 constexpr double kLineHeightMm14pt = 7.14;
 const QString kCordiaStandIn = QStringLiteral("Laksaman");
 
-void drawTextAt(QPainter& p, double xMm, double yMm, const QString& text) {
-    const QFontMetricsF m(p.font());
-    p.drawText(QPointF(WordListReport::mm(xMm), WordListReport::mm(yMm) + m.ascent()), text);
+constexpr double kBandRight = kLeftMargin + 175.15;
+
+// A one-line label at its place. The stand-in face is wider than the narrow face of the layout,
+// so a line that would run past the band's right edge is drawn a little smaller instead of being
+// cut off at the paper's edge.
+void drawTextAt(QPainter& p, double xMm, double yMm, const QString& text,
+                double rightMm = kBandRight) {
+    const QFont original = p.font();
+    const double room = WordListReport::mm(rightMm - xMm);
+    const double width = QFontMetricsF(original).horizontalAdvance(text);
+    if (width > room && room > 0) {
+        QFont smaller = original;
+        smaller.setPointSizeF(original.pointSizeF() * room / width);
+        p.setFont(smaller);
+    }
+    p.drawText(QPointF(WordListReport::mm(xMm),
+                       WordListReport::mm(yMm) + QFontMetricsF(original).ascent()),
+               text);
+    p.setFont(original);
 }
 
 }  // namespace
