@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/Controls.h"
 #include "app/Gauge.h"
 #include "app/Main.h"
 #include "data/ResultQuery.h"
@@ -27,17 +28,8 @@ namespace lex {
 
 namespace {
 
-template <typename W>
-W* named(W* widget, const char* name, int x, int y, int w, int h) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
-
 QFont boldFont() {
-    QFont f = QApplication::font();
-    f.setBold(true);
-    return f;
+    return windowFont(true);
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, int w = 0,
@@ -54,7 +46,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int
 
 QFrame* bevel(QWidget* parent, const char* name, int x, int y, int w, int h,
               QFrame::Shape shape = QFrame::Box) {
-    auto* f = named(new QFrame(parent), name, x, y, w, h);
+    auto* f = placed(new QFrame(parent), name, x, y, w, h);
     f->setFrameShape(shape);
     f->setFrameShadow(QFrame::Sunken);
     f->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -63,7 +55,7 @@ QFrame* bevel(QWidget* parent, const char* name, int x, int y, int w, int h,
 
 QToolButton* toggle(QWidget* parent, const char* name, const QString& caption, const QString& hint,
                     int x, int y, int w, int h) {
-    auto* b = named(new QToolButton(parent), name, x, y, w, h);
+    auto* b = placed(new QToolButton(parent), name, x, y, w, h);
     b->setText(caption);
     b->setToolTip(hint);
     b->setCheckable(true);
@@ -73,7 +65,7 @@ QToolButton* toggle(QWidget* parent, const char* name, const QString& caption, c
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint,
                     int x, int y, int w, int h, bool bold = false) {
-    auto* b = named(new QPushButton(caption, parent), name, x, y, w, h);
+    auto* b = placed(new QPushButton(caption, parent), name, x, y, w, h);
     b->setToolTip(hint);
     if (bold)
         b->setFont(boldFont());
@@ -84,7 +76,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
 // Data grids are read-only, show column titles, a row indicator and grid lines, and use the
 // tooltip-yellow background.
 QTableView* grid(QWidget* parent, const char* name, int x, int y, int w, int h) {
-    auto* g = named(new QTableView(parent), name, x, y, w, h);
+    auto* g = placed(new QTableView(parent), name, x, y, w, h);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     g->setSelectionBehavior(QAbstractItemView::SelectRows);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -109,7 +101,7 @@ void TForm1::createSearchBar(QWidget* client) {
     Label1->setFont(boldFont());
     Label1->setMinimumSize(Label1->sizeHint());
 
-    ComboBox1 = named(new QComboBox(client), "ComboBox1", 76, 17, 276, 21);
+    ComboBox1 = placed(new QComboBox(client), "ComboBox1", 76, 17, 276, 21);
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMaxVisibleItems(8);
@@ -159,33 +151,33 @@ void TForm1::createResultArea(QWidget* client) {
     DBGrid1->setEnabled(false);  // until the first search or browse
 
     // The most-looked-up group is never shown.
-    GroupBox1 = named(new QGroupBox(QStringLiteral(" คำศัพท์ที่ถูกแปลมากที่สุด "), client), "GroupBox1", 84,
-                      134, 167, 176);
+    GroupBox1 = placed(new QGroupBox(QStringLiteral(" คำศัพท์ที่ถูกแปลมากที่สุด "), client), "GroupBox1",
+                       84, 134, 167, 176);
     DBGrid3 = grid(GroupBox1, "DBGrid3", 13, 19, 141, 128);
     DBGrid3->setModel(
         new ResultModel(*QueryTop, this, {QStringLiteral("Data"), QStringLiteral("Qty")}));
-    Gauge1 = named(new Gauge(Gauge::Kind::HorizontalBar, GroupBox1), "Gauge1", 13, 150, 141, 20);
+    Gauge1 = placed(new Gauge(Gauge::Kind::HorizontalBar, GroupBox1), "Gauge1", 13, 150, 141, 20);
     Gauge1->setColors(Qt::yellow, Qt::blue);
     Gauge1->hide();
-    CheckBox1 = named(new QCheckBox(QStringLiteral("เปิดระบบเก็บข้อมูลคำศัพท์"), GroupBox1), "CheckBox1",
-                      15, 150, 144, 17);
+    CheckBox1 = placed(new QCheckBox(QStringLiteral("เปิดระบบเก็บข้อมูลคำศัพท์"), GroupBox1), "CheckBox1",
+                       15, 150, 144, 17);
     GroupBox1->hide();
 
     Bevel1 = bevel(client, "Bevel1", 10, 426, 735, 6, QFrame::HLine);
     Label3 = label(client, "Label3", QStringLiteral("จำนวนที่พบ"), 13, 445);
-    Edit2 = named(new QLineEdit(QStringLiteral("0"), client), "Edit2", 72, 443, 57, 21);
+    Edit2 = placed(new QLineEdit(QStringLiteral("0"), client), "Edit2", 72, 443, 57, 21);
     Edit2->setReadOnly(true);
     Label4 = label(client, "Label4", QStringLiteral("คำ"), 137, 446);
 }
 
 void TForm1::createSidePanel(QWidget* client) {
-    Panel1 = named(new QFrame(client), "Panel1", 611, 8, 166, 174);
+    Panel1 = placed(new QFrame(client), "Panel1", 611, 8, 166, 174);
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Raised);
     // Its hint is kept but not shown as a tooltip.
     Panel1->setProperty("hint", QStringLiteral("ดับเบิ้ลคลิ๊กเพื่อปิด"));
 
-    Image1 = named(new QLabel(Panel1), "Image1", 13, 9, 140, 63);
+    Image1 = placed(new QLabel(Panel1), "Image1", 13, 9, 140, 63);
     Image1->setPixmap(QPixmap(QStringLiteral(":/images/logo.jpg")));
     Image1->setScaledContents(true);
     Image1->setToolTip(QStringLiteral("ดับเบิ้ลคลิ๊กเพื่อไป Kolvane"));
@@ -199,7 +191,7 @@ void TForm1::createSidePanel(QWidget* client) {
     Button13 = button(Panel1, "Button13", QStringLiteral("ท > ท"),
                       QStringLiteral("คลิ๊กเพื่อดูศัพท์ ท > ท ทั้งหมด"), 13, 144, 41, 22);
 
-    Gauge6 = named(new Gauge(Gauge::Kind::Pie, Panel1), "Gauge6", 63, 80, 85, 85);
+    Gauge6 = placed(new Gauge(Gauge::Kind::Pie, Panel1), "Gauge6", 63, 80, 85, 85);
     Gauge6->setColors(Qt::yellow, Qt::blue);
     Gauge6->setRange(0, 100);
     Gauge6->setToolTip(QStringLiteral("กราฟแสดง % คำศัพท์ที่ค้นพบ"));
@@ -215,25 +207,25 @@ void TForm1::createSidePanel(QWidget* client) {
                 {"Gauge5", 121, Qt::green}};
     Gauge** targets[] = {&Gauge2, &Gauge3, &Gauge4, &Gauge5};
     for (int i = 0; i < 4; ++i) {
-        *targets[i] = named(new Gauge(Gauge::Kind::VerticalBar, Panel1), bars[i].name, bars[i].left,
-                            83, 31, 64);
+        *targets[i] = placed(new Gauge(Gauge::Kind::VerticalBar, Panel1), bars[i].name,
+                             bars[i].left, 83, 31, 64);
         (*targets[i])->setColors(Qt::white, bars[i].colour);
         (*targets[i])->hide();
     }
 }
 
 void TForm1::createChosenGroup(QWidget* client) {
-    GroupBox2 = named(new QGroupBox(QStringLiteral(" คำที่เลือกไว้ "), client), "GroupBox2", 611, 186,
-                      167, 229);
+    GroupBox2 = placed(new QGroupBox(QStringLiteral(" คำที่เลือกไว้ "), client), "GroupBox2", 611, 186,
+                       167, 229);
     DBGrid2 = grid(GroupBox2, "DBGrid2", 13, 19, 142, 165);
     DBGrid2->setSelectionBehavior(QAbstractItemView::SelectItems);
     DBGrid2->setToolTip(QStringLiteral("ดับเบิ้ลคลิ๊กเพื่อส่งไปค้นหาความหมาย"));
 
-    Edit3 = named(new QLineEdit(QStringLiteral("0"), GroupBox2), "Edit3", 13, 193, 31, 21);
+    Edit3 = placed(new QLineEdit(QStringLiteral("0"), GroupBox2), "Edit3", 13, 193, 31, 21);
     Edit3->setReadOnly(true);
     Edit3->setToolTip(QStringLiteral("จำนวนคำศัพท์ที่เลือกไว้"));
 
-    DBNavigator1 = named(new QToolButton(GroupBox2), "DBNavigator1", 47, 192, 34, 25);
+    DBNavigator1 = placed(new QToolButton(GroupBox2), "DBNavigator1", 47, 192, 34, 25);
     DBNavigator1->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
     DBNavigator1->setText(QStringLiteral("−"));
     DBNavigator1->setToolTip(QStringLiteral("ลบศัพท์ออกจากรายการ"));
@@ -269,8 +261,8 @@ void TForm1::createLinkRow(QWidget* client) {
 
 void TForm1::createOverlayPanels(QWidget* client) {
     // Both cover the working area while shown; the creation steps place them.
-    Panel2 = named(new QFrame(client), "Panel2", 0, 0, 779, 472);
-    Panel4 = named(new QFrame(client), "Panel4", 0, 0, 779, 472);
+    Panel2 = placed(new QFrame(client), "Panel2", 0, 0, 779, 472);
+    Panel4 = placed(new QFrame(client), "Panel4", 0, 0, 779, 472);
     for (QFrame* p : {Panel2, Panel4}) {
         p->setFrameShape(QFrame::Panel);
         p->setFrameShadow(QFrame::Raised);

@@ -6,30 +6,20 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "app/Controls.h"
 #include "app/Gauge.h"
 
 namespace lex {
 
 namespace {
 
-template <typename W>
-W* place(W* w, const char* name, int x, int y, int width, int height) {
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(x, y, width, height);
-    return w;
-}
-
 QFont font(int pixels, bool bold) {
-    QFont f = QApplication::font();
-    if (pixels > 0)
-        f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
+    return windowFont(bold, pixels);
 }
 
 QPushButton* button(QFrame* panel, const char* name, const QString& caption, const QString& hint,
                     int x, int y, int w, int h) {
-    auto* b = place(new QPushButton(caption, panel), name, x, y, w, h);
+    auto* b = placed(new QPushButton(caption, panel), name, x, y, w, h);
     b->setFont(font(0, true));
     b->setToolTip(hint);
     b->setCursor(Qt::PointingHandCursor);
@@ -38,7 +28,7 @@ QPushButton* button(QFrame* panel, const char* name, const QString& caption, con
 }
 
 QFrame* frame(QFrame* panel, const char* name, int x, int y, int w, int h, QFrame::Shape shape) {
-    auto* f = place(new QFrame(panel), name, x, y, w, h);
+    auto* f = placed(new QFrame(panel), name, x, y, w, h);
     f->setFrameShape(shape);
     f->setFrameShadow(QFrame::Sunken);
     f->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -49,30 +39,30 @@ QFrame* frame(QFrame* panel, const char* name, int x, int y, int w, int h, QFram
 
 QuizControls createQuizPanel(QFrame* panel) {
     QuizControls c{};
-    c.Label5 = place(new QLabel(QStringLiteral("เกมส์เศรษฐีคำศัพท์วิศวกรรม"), panel), "Label5", 16, 11,
-                     293, 29);
+    c.Label5 = placed(new QLabel(QStringLiteral("เกมส์เศรษฐีคำศัพท์วิศวกรรม"), panel), "Label5", 16, 11,
+                      293, 29);
     c.Label5->setFont(font(24, true));
     c.Label5->setStyleSheet(QStringLiteral("color: blue;"));
     c.Label5->adjustSize();
     c.Bevel4 = frame(panel, "Bevel4", 16, 56, 737, 17, QFrame::HLine);
     c.Button19 = button(panel, "Button19", QStringLiteral("จบเกมส์"), QString(), 680, 15, 74, 25);
-    c.Label8 = place(new QLabel(QStringLiteral("สถิติสูงสุด"), panel), "Label8", 32, 73, 51, 13);
+    c.Label8 = placed(new QLabel(QStringLiteral("สถิติสูงสุด"), panel), "Label8", 32, 73, 51, 13);
     c.Label8->setFont(font(0, true));
     c.Label8->adjustSize();
-    c.Edit1 = place(new QLineEdit(panel), "Edit1", 96, 71, 485, 21);
+    c.Edit1 = placed(new QLineEdit(panel), "Edit1", 96, 71, 485, 21);
     c.Edit1->setReadOnly(true);
     c.Edit1->setFont(font(0, true));
     QPalette yellow = c.Edit1->palette();
     yellow.setColor(QPalette::Base, QApplication::palette().color(QPalette::ToolTipBase));
     c.Edit1->setPalette(yellow);
     c.Button18 =
-        place(new QPushButton(QStringLiteral("Button18"), panel), "Button18", 496, 64, 75, 25);
+        placed(new QPushButton(QStringLiteral("Button18"), panel), "Button18", 496, 64, 75, 25);
     c.Button18->hide();
-    c.Label6 = place(new QLabel(QStringLiteral("ข้อใดคือคำศัพท์ของความหมายต่อไปนี้ :"), panel), "Label6",
-                     24, 102, 310, 24);
+    c.Label6 = placed(new QLabel(QStringLiteral("ข้อใดคือคำศัพท์ของความหมายต่อไปนี้ :"), panel), "Label6",
+                      24, 102, 310, 24);
     c.Label6->setFont(font(19, true));
     c.Label6->adjustSize();
-    c.DBText1 = place(new QLabel(panel), "DBText1", 50, 130, 525, 127);
+    c.DBText1 = placed(new QLabel(panel), "DBText1", 50, 130, 525, 127);
     c.DBText1->setFont(font(19, false));
     c.DBText1->setWordWrap(true);
     c.DBText1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -81,7 +71,7 @@ QuizControls createQuizPanel(QFrame* panel) {
     const char* names[] = {"SpeedButtonA", "SpeedButtonB", "SpeedButtonC", "SpeedButtonD"};
     const int tops[] = {280, 322, 364, 407};
     for (int i = 0; i < 4; ++i) {
-        auto* b = place(new QToolButton(panel), names[i], 40, tops[i], 537, 39);
+        auto* b = placed(new QToolButton(panel), names[i], 40, tops[i], 537, 39);
         b->setText(QStringLiteral("คำตอบที่ %1").arg(i + 1));
         b->setCheckable(true);
         b->setFont(font(24, true));
@@ -89,7 +79,7 @@ QuizControls createQuizPanel(QFrame* panel) {
         b->setCursor(Qt::PointingHandCursor);
         c.answers[static_cast<size_t>(i)] = b;
     }
-    c.Gauge7 = place(new Gauge(Gauge::Kind::Pie, panel), "Gauge7", 614, 72, 138, 138);
+    c.Gauge7 = placed(new Gauge(Gauge::Kind::Pie, panel), "Gauge7", 614, 72, 138, 138);
     c.Gauge7->setRange(0, 60);
     c.Gauge7->setShowText(false);
     c.Gauge7->setColors(Qt::yellow, Qt::red);
@@ -101,10 +91,10 @@ QuizControls createQuizPanel(QFrame* panel) {
                         QStringLiteral("ตอบได้ 2 ครั้ง"), 614, 250, 138, 25);
     c.Button16 = button(panel, "Button16", QStringLiteral("ขอตัด 2 ตัวเลือก"),
                         QStringLiteral("ตัด 2 ตัวที่ผิดออกไป"), 614, 276, 138, 25);
-    c.Panel3 = place(new QFrame(panel), "Panel3", 615, 305, 136, 80);
+    c.Panel3 = placed(new QFrame(panel), "Panel3", 615, 305, 136, 80);
     c.Panel3->setFrameShape(QFrame::Panel);
     c.Panel3->setFrameShadow(QFrame::Sunken);
-    c.Label7 = place(new QLabel(QStringLiteral("0"), c.Panel3), "Label7", 13, 11, 109, 58);
+    c.Label7 = placed(new QLabel(QStringLiteral("0"), c.Panel3), "Label7", 13, 11, 109, 58);
     c.Label7->setFont(font(48, true));
     c.Label7->setStyleSheet(QStringLiteral("color: blue;"));
     c.Label7->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

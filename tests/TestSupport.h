@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <deque>
 #include <vector>
 
@@ -11,6 +12,15 @@
 #include "data/DictionaryFile.h"
 
 namespace lex::test {
+
+// A control by its name; warns when there is none.
+template <typename W>
+W* find(QWidget& root, const char* name) {
+    W* w = root.findChild<W*>(QString::fromLatin1(name));
+    if (!w)
+        qWarning("control %s not found", name);
+    return w;
+}
 
 // The dialog seam for tests: records every box and answers from a script. An unscripted
 // confirmation answers No and an unscripted input box returns its default.

@@ -28,13 +28,7 @@ using namespace lex;
 
 namespace {
 
-template <typename W>
-W* find(QWidget& root, const char* name) {
-    W* w = root.findChild<W*>(QString::fromLatin1(name));
-    if (!w)
-        qWarning("control %s not found", name);
-    return w;
-}
+using test::find;
 
 void addHistory(const QString& dir, const QStringList& texts) {
     sqlite3* db = nullptr;

@@ -29,13 +29,7 @@ using namespace lex;
 
 namespace {
 
-template <typename W>
-W* find(QWidget& root, const char* name) {
-    W* w = root.findChild<W*>(QString::fromLatin1(name));
-    if (!w)
-        qWarning("control %s not found", name);
-    return w;
-}
+using test::find;
 
 void sqliteExec(const QString& path, const char* sql) {
     sqlite3* db = nullptr;
