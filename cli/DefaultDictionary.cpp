@@ -22,8 +22,9 @@ bool hasThai(const QString& text) {
 
 // Entries of one direction, one per headword (English compared without letter case).
 class Direction {
-public:
-    void add(const DictionaryEntry& e) {
+  public:
+    // A repeated headword gets the new meaning joined to its own, unless `keepFirst`.
+    void add(const DictionaryEntry& e, bool keepFirst = false) {
         const QString key = hasThai(e.headword) ? e.headword : e.headword.toLower();
         const auto it = positions_.constFind(key);
         if (it == positions_.constEnd()) {
@@ -33,7 +34,7 @@ public:
         }
         DictionaryEntry& kept = entries_[static_cast<size_t>(*it)];
         ++merged_;
-        if (kept.meaning.contains(e.meaning, Qt::CaseInsensitive))
+        if (keepFirst || kept.meaning.contains(e.meaning, Qt::CaseInsensitive))
             return;
         const QString joined = kept.meaning + QStringLiteral("; ") + e.meaning;
         if (joined.size() <= kMaxText)
@@ -42,7 +43,7 @@ public:
     const std::vector<DictionaryEntry>& entries() const { return entries_; }
     int merged() const { return merged_; }
 
-private:
+  private:
     std::vector<DictionaryEntry> entries_;
     QHash<QString, int> positions_;
     int merged_ = 0;
@@ -72,15 +73,15 @@ QString thaiTermOf(const QString& meaning) {
 
 const QStringList& technicalTopics() {
     static const QStringList topics{
-        QStringLiteral("engineering"),     QStringLiteral("electronics"),
+        QStringLiteral("engineering"),      QStringLiteral("electronics"),
         QStringLiteral("computer science"), QStringLiteral("computing"),
-        QStringLiteral("physics"),         QStringLiteral("chemistry"),
-        QStringLiteral("mathematics"),     QStringLiteral("geometry"),
-        QStringLiteral("statistics"),      QStringLiteral("electricity"),
-        QStringLiteral("mechanics"),       QStringLiteral("architecture"),
-        QStringLiteral("metallurgy"),      QStringLiteral("thermodynamics"),
-        QStringLiteral("optics"),          QStringLiteral("telecommunication"),
-        QStringLiteral("construction"),    QStringLiteral("hydraulics"),
+        QStringLiteral("physics"),          QStringLiteral("chemistry"),
+        QStringLiteral("mathematics"),      QStringLiteral("geometry"),
+        QStringLiteral("statistics"),       QStringLiteral("electricity"),
+        QStringLiteral("mechanics"),        QStringLiteral("architecture"),
+        QStringLiteral("metallurgy"),       QStringLiteral("thermodynamics"),
+        QStringLiteral("optics"),           QStringLiteral("telecommunication"),
+        QStringLiteral("construction"),     QStringLiteral("hydraulics"),
     };
     return topics;
 }
@@ -118,18 +119,20 @@ std::vector<DictionaryEntry> buildDefaultDictionary(const DefaultDictionarySourc
     }
 
     // English to English from WordNet.
-    const WordNet wordnet(sources.wordnetDirectory);
+    WordNet wordnet(sources.wordnetDirectory);
+    wordnet.setTechnicalTopics(technicalTopics());
     if (!sources.wordnetDirectory.isEmpty() && wordnet.isAvailable()) {
         for (const DictionaryEntry& e : directions[1].entries()) {
             const QString definition = wordnet.definition(e.headword);
-            if (!definition.isEmpty())
-                directions[3].add({e.headword, cut(definition), 3, 0});
+            if (!definition.isEmpty())  // a written definition stays as it was written
+                directions[3].add({e.headword, cut(definition), 3, 0}, true);
         }
         for (const auto& [word, definition] : wordnet.topicEntries(technicalTopics()))
-            directions[3].add({word, cut(definition), 3, 0});
+            directions[3].add({word, cut(definition), 3, 0}, true);
     } else if (notes) {
-        *notes << QStringLiteral("WordNet was not found in %1; the English-to-English part holds "
-                                 "only the written entries.")
+        *notes << QStringLiteral(
+                      "WordNet was not found in %1; the English-to-English part holds "
+                      "only the written entries.")
                       .arg(sources.wordnetDirectory);
     }
 

@@ -112,7 +112,7 @@ QStringList defaultSourceFiles(const QString& dir) {
 
 int buildDefault(const QStringList& a, QTextStream& out, QTextStream& err) {
     QString dir, sourcesDir = QStringLiteral(LEXIVORE_DICTIONARY_DIR),
-                  wordnetDir = QStringLiteral("/usr/share/wordnet");
+                 wordnetDir = QStringLiteral("/usr/share/wordnet");
     for (int i = 0; i < a.size(); ++i) {
         if ((a[i] == QLatin1String("--sources") || a[i] == QLatin1String("--wordnet")) &&
             i + 1 < a.size()) {
@@ -165,11 +165,14 @@ int stats(const QStringList& a, QTextStream& out, QTextStream&) {
                                                   {3, "English to English"},
                                                   {4, "Thai to Thai"}};
     int total = 0;
-    for (const auto& [type, count] : store::countByType(a[0])) {
+    for (const auto& [type, c] : store::fieldCountsByType(a[0])) {
         auto it = names.find(type);
         out << "code " << type << " (" << (it != names.end() ? it->second : "no direction")
-            << "): " << count << "\n";
-        total += count;
+            << "): " << c.entries << "\n";
+        out << "    with a meaning: " << c.withMeaning << ", lookup count above 0: " << c.counted
+            << ", average length: headword " << QString::number(c.headwordLength, 'f', 1)
+            << ", meaning " << QString::number(c.meaningLength, 'f', 1) << " characters\n";
+        total += c.entries;
     }
     out << "total: " << total << "\n";
     return 0;

@@ -31,9 +31,8 @@ QString wordText(QByteArray word) {
 WordNet::WordNet(const QString& directory) {
     bool ok = true;
     for (int part = 0; part < 4; ++part) {
-        data_[part] = readAll(QDir(directory).filePath(QStringLiteral("data.") +
-                                                       QLatin1String(kParts[part])),
-                              &ok);
+        data_[part] = readAll(
+            QDir(directory).filePath(QStringLiteral("data.") + QLatin1String(kParts[part])), &ok);
         const QByteArray index = readAll(
             QDir(directory).filePath(QStringLiteral("index.") + QLatin1String(kParts[part])), &ok);
         for (const QByteArray& line : index.split('\n')) {
@@ -72,6 +71,7 @@ WordNet::Synset WordNet::parseLine(const QByteArray& line) {
     // offset lex_filenum ss_type w_cnt word lex_id [word lex_id...] p_cnt [ptr...]
     if (t.size() < 4)
         return s;
+    s.lexFile = t[1].toInt();
     bool ok = false;
     const int words = t[3].toInt(&ok, 16);
     qsizetype i = 4;
@@ -93,24 +93,50 @@ WordNet::Synset WordNet::synsetAt(int part, qint64 offset) const {
     return parseLine(data.mid(offset, (end < 0 ? data.size() : end) - offset));
 }
 
+void WordNet::setTechnicalTopics(const QStringList& topics) {
+    technical_ = topicOffsets(topics);
+}
+
+QSet<qint64> WordNet::topicOffsets(const QStringList& topics) const {
+    QSet<qint64> offsets;
+    for (const QString& topic : topics)
+        for (qint64 offset : index_[0].value(topic.toLower()))
+            offsets.insert(offset);
+    return offsets;
+}
+
 QString WordNet::definition(const QString& word) const {
+    // Lexicographer files of nouns that name technical things: artifact, attribute, object,
+    // phenomenon, process, quantity, shape, substance.
+    static const QSet<int> technicalNouns{6, 7, 17, 19, 22, 24, 25, 27};
     const QString key = word.toLower();
+    QString best;
+    int bestScore = 0;
     for (int part = 0; part < 4; ++part) {
         const auto it = index_[part].constFind(key);
-        if (it != index_[part].constEnd() && !it->isEmpty()) {
-            const QString d = synsetAt(part, it->first()).definition;
-            if (!d.isEmpty())
-                return d;
+        if (it == index_[part].constEnd())
+            continue;
+        for (qint64 offset : *it) {
+            const Synset s = synsetAt(part, offset);
+            if (s.definition.isEmpty())
+                continue;
+            bool inTopic = false;
+            for (const auto& [symbol, target] : s.pointers)
+                inTopic = inTopic || (symbol == ";c" && technical_.contains(target));
+            const int score = inTopic                                             ? 3
+                              : (part == 0 && technicalNouns.contains(s.lexFile)) ? 2
+                                                                                  : 1;
+            if (score > bestScore) {
+                best = s.definition;
+                bestScore = score;
+            }
         }
     }
-    return {};
+    return best;
 }
 
 std::vector<std::pair<QString, QString>> WordNet::topicEntries(const QStringList& topics) const {
-    QSet<qint64> topicOffsets;
-    for (const QString& topic : topics)
-        for (qint64 offset : index_[0].value(topic.toLower()))
-            topicOffsets.insert(offset);
+    const QSet<qint64> wanted = topicOffsets(topics);
     std::vector<std::pair<QString, QString>> out;
     for (int part = 0; part < 4; ++part) {
         for (const QByteArray& line : data_[part].split('\n')) {
@@ -119,7 +145,7 @@ std::vector<std::pair<QString, QString>> WordNet::topicEntries(const QStringList
             const Synset s = parseLine(line);
             bool inTopic = false;
             for (const auto& [symbol, target] : s.pointers)
-                inTopic = inTopic || (symbol == ";c" && topicOffsets.contains(target));
+                inTopic = inTopic || (symbol == ";c" && wanted.contains(target));
             if (!inTopic || s.definition.isEmpty())
                 continue;
             for (const QString& w : s.words)

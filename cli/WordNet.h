@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -12,20 +13,26 @@ namespace lex {
 // Reads the WordNet database files (index.* and data.* as Debian's wordnet-base installs them)
 // for the English-to-English part of the delivered dictionary.
 class WordNet {
-public:
+  public:
     explicit WordNet(const QString& directory);
     bool isAvailable() const { return available_; }
 
-    // The definition of the most frequent sense of a word (noun, verb, adjective, adverb in that
-    // order), without its examples; empty when WordNet does not know the word.
+    // Senses in these topic domains (e.g. "physics") are preferred by definition().
+    void setTechnicalTopics(const QStringList& topics);
+
+    // The definition of a word without its examples, from its most technical sense: one in a
+    // technical topic, else a noun of a technical kind (an artifact, a substance, a process, a
+    // quantity, ...), else the most frequent sense (nouns first, then verbs, adjectives,
+    // adverbs). Empty when WordNet does not know the word.
     QString definition(const QString& word) const;
 
     // Every word of the synsets that belong to one of the topic domains named (e.g. "physics"),
     // with that synset's definition, in the order of the data files.
     std::vector<std::pair<QString, QString>> topicEntries(const QStringList& topics) const;
 
-private:
+  private:
     struct Synset {
+        int lexFile = -1;
         QStringList words;
         QString definition;
         std::vector<std::pair<QByteArray, qint64>> pointers;  // symbol, target offset
@@ -33,8 +40,11 @@ private:
     Synset synsetAt(int part, qint64 offset) const;
     static Synset parseLine(const QByteArray& line);
 
+    QSet<qint64> topicOffsets(const QStringList& topics) const;
+
     bool available_ = false;
-    QByteArray data_[4];                     // noun, verb, adj, adv
+    QSet<qint64> technical_;
+    QByteArray data_[4];                      // noun, verb, adj, adv
     QHash<QString, QList<qint64>> index_[4];  // lemma -> synset offsets, most frequent first
 };
 

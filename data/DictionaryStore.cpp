@@ -173,4 +173,19 @@ std::map<int, int> countByType(const QString& directory) {
     return out;
 }
 
+std::map<int, FieldCounts> fieldCountsByType(const QString& directory) {
+    SqliteFile db = openDictionary(directory, false);
+    Prepared rows(db,
+                  "SELECT Type, count(*), sum(Meaning IS NOT NULL AND Meaning <> ''), "
+                  "sum(Qty > 0), avg(length(Data)), avg(length(Meaning)) FROM Main_Data "
+                  "GROUP BY Type ORDER BY Type");
+    std::map<int, FieldCounts> out;
+    while (rows.step())
+        out[sqlite3_column_int(rows.get(), 0)] = {
+            sqlite3_column_int(rows.get(), 1), sqlite3_column_int(rows.get(), 2),
+            sqlite3_column_int(rows.get(), 3), sqlite3_column_double(rows.get(), 4),
+            sqlite3_column_double(rows.get(), 5)};
+    return out;
+}
+
 }  // namespace lex::store

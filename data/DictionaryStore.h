@@ -26,5 +26,15 @@ std::vector<DictionaryEntry> exportEntries(const QString& directory);
 // Number of dictionary entries per direction code.
 std::map<int, int> countByType(const QString& directory);
 
+struct FieldCounts {
+    int entries = 0;
+    int withMeaning = 0;        // a meaning that is not empty
+    int counted = 0;            // a lookup count above 0
+    double headwordLength = 0;  // average, in characters
+    double meaningLength = 0;
+};
+// The same per direction code, with what the fields hold.
+std::map<int, FieldCounts> fieldCountsByType(const QString& directory);
+
 }  // namespace store
 }  // namespace lex

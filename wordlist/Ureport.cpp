@@ -177,8 +177,8 @@ TReportPreview* TReport::preview(QWidget* parent) {
     auto* window = new TReportPreview(parent);
     window->show();
     const std::vector<ReportEntry> list = entries();
-    window->prepareWith([list](TPageList& pages, const std::function<void(int, int)>& ready) {
-        WordListReport::prepare(list, pages, ready);
+    window->prepareWith([this, list](TPageList& pages, const std::function<void(int, int)>& ready) {
+        BandReport1.prepare(list, pages, ready);
     });
     return window;
 }

@@ -60,6 +60,9 @@ class TReport : public QObject {
     // blocking; the window frees itself when closed.
     TReportPreview* preview(QWidget* parent = nullptr);
 
+    // The report component the form carries.
+    const WordListReport BandReport1{};
+
   private:
     Table& chosen_;
 };
