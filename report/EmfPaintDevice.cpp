@@ -277,7 +277,7 @@ QVector<quint32> characterSpacing(const QString& text, const QFont& font,
 
 class EmfPaintEngine : public QPaintEngine {
   public:
-    EmfPaintEngine(const QSize& page);
+    explicit EmfPaintEngine(const QSize& page);
     ~EmfPaintEngine() override;
 
     bool begin(QPaintDevice* device) override;
@@ -865,15 +865,17 @@ void EmfPaintEngine::writeDib(const QRect& dest, QImage image) {
     bool alpha = false;
     if (image.hasAlphaChannel()) {
         image = image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < h && !alpha; ++y) {
+        bool visible = false;
+        for (int y = 0; y < h; ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
             for (int x = 0; x < w; ++x) {
-                if (qAlpha(line[x]) != 255) {
-                    alpha = true;
-                    break;
-                }
+                alpha |= qAlpha(line[x]) != 255;
+                visible |= qAlpha(line[x]) != 0;
             }
         }
+        // Readers take a 32-bit DIB whose alpha bytes are all 0 for an opaque one.
+        if (!visible)
+            return;
     }
     // In memory, Format_ARGB32 is B, G, R, A and Format_BGR888 is B, G, R, both with rows padded
     // to four bytes: the layout of a 32- and a 24-bit DIB row.

@@ -8,6 +8,7 @@
 #include <QRegion>
 #include <QtEndian>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -744,10 +745,11 @@ class Interpreter {
         if (runs_) {
             EmfTextRun run;
             run.text = text;
-            run.position = QPoint(r.i32(36), r.i32(40));
-            run.bounds = QRect(QPoint(r.i32(8), r.i32(12)), QPoint(r.i32(16), r.i32(20)));
+            run.position = QPointF(coordinate(r.i32(36)), coordinate(r.i32(40))).toPoint();
+            auto at32 = [&r](qint64 off) { return int(coordinate(r.i32(off))); };
+            run.bounds = QRect(QPoint(at32(8), at32(12)), QPoint(at32(16), at32(20)));
             run.family = font_.family;
-            run.pixelHeight = std::abs(font_.height);
+            run.pixelHeight = int(std::min<qint64>(std::abs(qint64(font_.height)), INT_MAX));
             run.weight = font_.weight;
             run.italic = font_.italic;
             run.underline = font_.underline;
@@ -780,7 +782,7 @@ class Interpreter {
 
         QTransform place = QTransform::fromTranslate(at.x(), at.y());
         if (font_.escapement % 3600)
-            place.rotate(-font_.escapement / 10.0);
+            place.rotate(-(font_.escapement / 10.0));
         painter_->setWorldTransform(place * base_);
         const QFontMetricsF fm(painter_->font(), painter_->device());
         QPointF origin(0, 0);

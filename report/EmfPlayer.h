@@ -21,7 +21,11 @@ namespace lex {
 // (EMR_EXTCREATEFONTINDIRECTW), text colour and alignment, EMR_EXTTEXTOUTW / A, EMR_STRETCHDIBITS
 // with an uncompressed 24- or 32-bit DIB, the fill mode and EMR_EXTSELECTCLIPRGN (copy and
 // intersect). Any other record is skipped. Text is laid out by Qt from the run's string, so Thai
-// is shaped as it is on the page; the spacing array is left for other readers.
+// is shaped as it is on the page; the spacing array is left for other readers. The writer's
+// private comments ("LXfs": a font's exact pixel size, "LXtp": a run's exact reference point)
+// refine the record right after them when they agree with it to within half a pixel. A 32-bit
+// DIB whose alpha bytes are all 0 is opaque; otherwise its alpha is used (not premultiplied).
+// Rectangle and ellipse boxes run to their far edges, as the writer puts them.
 //
 // A picture is checked whole (isValidEmf) before anything is drawn. An invalid picture draws
 // nothing: playEmf returns false and gives the reason; it never throws for a bad picture.
