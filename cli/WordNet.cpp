@@ -132,7 +132,8 @@ QString WordNet::definition(const QString& word) const {
             }
         }
     }
-    return best;
+    // A word known only in everyday senses is left to the written definitions.
+    return bestScore >= 2 ? best : QString();
 }
 
 std::vector<std::pair<QString, QString>> WordNet::topicEntries(const QStringList& topics) const {

@@ -22,8 +22,8 @@ class WordNet {
 
     // The definition of a word without its examples, from its most technical sense: one in a
     // technical topic, else a noun of a technical kind (an artifact, a substance, a process, a
-    // quantity, ...), else the most frequent sense (nouns first, then verbs, adjectives,
-    // adverbs). Empty when WordNet does not know the word.
+    // quantity, ...), the more frequent sense first. Empty when WordNet knows the word only in
+    // other senses, or not at all.
     QString definition(const QString& word) const;
 
     // Every word of the synsets that belong to one of the topic domains named (e.g. "physics"),

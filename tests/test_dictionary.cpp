@@ -65,7 +65,7 @@ void writeFile(const QString& path, const QByteArray& content) {
 
 class TestDictionary : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void sourceFilesAreClean() {
         const QStringList files = sourceFiles();
         QVERIFY(files.size() >= 2);
@@ -77,8 +77,8 @@ private slots:
             QVERIFY2(parsed.ok(), qPrintable(path + QStringLiteral(": ") + parsed.error));
             QSet<QString> seen[6];
             for (const DictionaryEntry& e : parsed.entries) {
-                const QString where = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(),
-                                                                     e.headword);
+                const QString where =
+                    QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), e.headword);
                 QVERIFY2(e.type >= 1 && e.type <= 4, qPrintable(where));
                 QVERIFY2(e.headword.size() <= 255 && e.meaning.size() <= 255, qPrintable(where));
                 QVERIFY2(!e.meaning.trimmed().isEmpty(), qPrintable(where));
@@ -99,7 +99,8 @@ private slots:
 
     void defaultBuildHasOneHeadwordPerDirection() {
         QStringList notes;
-        const std::vector<DictionaryEntry> all = buildDefaultDictionary({sourceFiles(), {}}, &notes);
+        const std::vector<DictionaryEntry> all =
+            buildDefaultDictionary({sourceFiles(), {}}, &notes);
         QSet<QString> seen[6];
         int perType[6] = {};
         for (const DictionaryEntry& e : all) {
@@ -129,8 +130,9 @@ private slots:
         QDir().mkpath(wn);
         // Two synsets: the topic "physics" and a word in that topic; offsets are byte offsets.
         const QByteArray line1 = "00000000 05 n 01 physics 0 000 | the science of matter\n";
-        const QByteArray line2 = "00000055 05 n 02 joule 0 J 0 001 ;c 00000000 n 0000 | a unit "
-                                 "of energy; \"an example\"\n";
+        const QByteArray line2 =
+            "00000055 05 n 02 joule 0 J 0 001 ;c 00000000 n 0000 | a unit "
+            "of energy; \"an example\"\n";
         writeFile(wn + QStringLiteral("/data.noun"), "  licence line\n" + line1 + line2);
         writeFile(wn + QStringLiteral("/index.noun"),
                   "  licence\nphysics n 1 0 1 0 00000015\njoule n 1 1 ;c 1 0 00000070\n");
@@ -154,8 +156,11 @@ private slots:
                       QByteArray::number(physicsAt).rightJustified(8, '0') + "\njoule n 1 0 1 0 " +
                       QByteArray::number(jouleAt).rightJustified(8, '0') + "\n");
 
-        const WordNet wordnet(wn);
+        WordNet wordnet(wn);
         QVERIFY(wordnet.isAvailable());
+        // Known only in an everyday sense until its topic counts as technical.
+        QCOMPARE(wordnet.definition(QStringLiteral("Joule")), QString());
+        wordnet.setTechnicalTopics({QStringLiteral("physics")});
         QCOMPARE(wordnet.definition(QStringLiteral("Joule")), QStringLiteral("a unit of energy"));
         const auto topic = wordnet.topicEntries({QStringLiteral("physics")});
         QCOMPARE(topic.size(), size_t(2));
