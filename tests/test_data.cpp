@@ -144,6 +144,29 @@ class TestData : public QObject {
         QCOMPARE(q.value(0).toInt(), int(test::sampleEntries().size()));
     }
 
+    void twoCopiesOnOneDirectoryKeepEachOthersRows() {
+        test::TempDataDir dir(test::sampleEntries());
+        Database first(dir.path()), second(dir.path());
+        Table a(first, schema::lastestSearch()), b(second, schema::lastestSearch());
+        a.open();
+        b.open();
+        for (int i = 0; i < 20; ++i) {
+            Table& t = i % 2 ? b : a;
+            t.append();
+            t.setField(QStringLiteral("Text"), QStringLiteral("text %1").arg(i));
+            t.post();
+        }
+        QCOMPARE(a.recordCount(), 20);
+        QCOMPARE(b.recordCount(), 20);
+        QStringList expected;
+        for (int i = 19; i >= 0; --i)
+            expected << QStringLiteral("text %1").arg(i);
+        QStringList seen;
+        for (const QVariant& v : a.columnValues(QStringLiteral("Text"), true))
+            seen << v.toString();
+        QCOMPARE(seen, expected);
+    }
+
     void historyRowsRequireTextAndAreCutTo255() {
         test::TempDataDir dir;
         Database db(dir.path());
