@@ -347,8 +347,7 @@ void TReportPreview::LastPageClick() {
 }
 
 void TReportPreview::PrintSetupClick() {
-    QPrinter chosen(printer_.printerName().isEmpty() ? QPrinter::HighResolution
-                                                     : QPrinter::HighResolution);
+    QPrinter chosen(QPrinter::HighResolution);
     chosen.setPrinterName(printer_.printerName());
     chosen.setCopyCount(printer_.copyCount());
     chosen.setPageOrientation(printer_.pageLayout().orientation());
