@@ -63,9 +63,10 @@ class Prepared {
             db_.fail(QStringLiteral("Cannot read or write the dictionary"));
         return false;
     }
+    // Read as UTF-16: QString::fromUtf8 would drop a U+FEFF at the start of a stored text.
     QString text(int col) const {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col)),
-                                 sqlite3_column_bytes(stmt_, col));
+        const auto* chars = static_cast<const QChar*>(sqlite3_column_text16(stmt_, col));
+        return QString(chars, sqlite3_column_bytes16(stmt_, col) / 2);
     }
 
   private:
