@@ -4,6 +4,7 @@
 #include <QComboBox>
 
 #include "data/Table.h"
+#include "data/TextCut.h"
 
 namespace lex {
 
@@ -25,7 +26,7 @@ void SettingsStore::save() {
         table_.first();
         table_.edit();  // starts a new row when the table is empty
     }
-    table_.setField(QStringLiteral("LastText"), c_.searchBox->currentText().left(kTextWidth));
+    table_.setField(QStringLiteral("LastText"), cutText(c_.searchBox->currentText(), kTextWidth));
     for (size_t i = 0; i < c_.toggles.size(); ++i)
         table_.setField(QString::fromLatin1(kToggleFields[i]), c_.toggles[i]->isChecked());
     table_.post();

@@ -1,6 +1,8 @@
 #include "data/Database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,10 +20,35 @@ namespace lex {
 
 namespace {
 
-void exec(QSqlDatabase& db, const QString& statement) {
-    QSqlQuery q(db);
-    if (!q.exec(statement))
-        throw DataError(q.lastError().text());
+// What the engine said about a table file, as a sentence for the user that names the file.
+QString fileProblem(const QString& path, const QSqlError& error) {
+    switch (error.nativeErrorCode().toInt() & 0xff) {  // the primary result code
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return QStringLiteral(
+                       "Table file %1 is in use by another program (it is locked). Close "
+                       "that program and start again.")
+                .arg(path);
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return QStringLiteral(
+                       "Table file %1 is damaged or is not a table file (%2). It was left "
+                       "as it is; put back a copy from a backup, or make new table files "
+                       "with lexivore-dict init.")
+                .arg(path, error.databaseText());
+        case SQLITE_READONLY:
+            return QStringLiteral("Table file %1 cannot be written (%2).")
+                .arg(path, error.databaseText());
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return QStringLiteral(
+                       "Table file %1 cannot be opened (%2). Check that it can be read "
+                       "and written.")
+                .arg(path, error.databaseText());
+        default:
+            return QStringLiteral("Cannot read table file %1: %2").arg(path, error.databaseText());
+    }
 }
 
 }  // namespace
@@ -48,6 +75,14 @@ Database::Database(const QString& directory, int busyTimeoutMs)
     try {
         if (!db.open())
             throw DataError(db.lastError().text());
+        // The engine keeps a journal next to each writable table file, so the directory must be
+        // writable too; said plainly here rather than as "unable to open database file" later.
+        if (::faccessat(AT_FDCWD, QFile::encodeName(directory_).constData(), W_OK | X_OK,
+                        AT_EACCESS) != 0)
+            throw DataError(QStringLiteral("The data directory %1 cannot be written. Lexivore "
+                                           "writes the chosen words, the search history and the "
+                                           "settings there; make it writable and start again.")
+                                .arg(directory_));
         for (const TableDef* def : schema::all())
             attach(def->fileName, def->schema, def->readOnly);
         for (const TableDef* def : schema::all()) {
@@ -58,8 +93,13 @@ Database::Database(const QString& directory, int busyTimeoutMs)
             if (!def->readOnly) {
                 // A confirmed row must survive a crash or a power cut; a second running copy
                 // waits for the lock instead of failing.
-                exec(db, QStringLiteral("PRAGMA %1.journal_mode=WAL").arg(def->schema));
-                exec(db, QStringLiteral("PRAGMA %1.synchronous=FULL").arg(def->schema));
+                const QString path = QDir(directory_).filePath(def->fileName);
+                for (const QString& pragma :
+                     {QStringLiteral("journal_mode=WAL"), QStringLiteral("synchronous=FULL")}) {
+                    QSqlQuery q(db);
+                    if (!q.exec(QStringLiteral("PRAGMA %1.%2").arg(def->schema, pragma)))
+                        throw DataError(fileProblem(path, q.lastError()));
+                }
             }
         }
     } catch (...) {
@@ -106,18 +146,28 @@ void Database::attach(const QString& fileName, const QString& schemaName, bool r
     q.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(schemaName));
     q.addBindValue(uri);
     if (!q.exec())
-        throw DataError(QStringLiteral("Cannot open table file %1: %2")
-                            .arg(path, q.lastError().databaseText()));
+        throw DataError(fileProblem(path, q.lastError()));
+    // The engine opens a file it may not write for reading only, without a word; the user's
+    // rows would then be refused one by one, so the start is refused instead.
+    if (!readOnly && sqlite3_db_readonly(handle(), schemaName.toUtf8().constData()) == 1)
+        throw DataError(QStringLiteral("Table file %1 is read-only. Lexivore writes the chosen "
+                                       "words, the search history and the settings into their "
+                                       "table files; make it writable and start again.")
+                            .arg(path));
 }
 
 void Database::verifyTable(const QString& schemaName, const QString& table,
                            const QStringList& fields) {
     QSqlDatabase db = connection();
     QSqlQuery q(db);
+    const TableDef* def = nullptr;
+    for (const TableDef* d : schema::all())
+        if (d->schema == schemaName)
+            def = d;
+    const QString path = QDir(directory_).filePath(def ? def->fileName : table);
     // Reading the schema also proves that the file is a database and is not locked.
     if (!q.exec(QStringLiteral("PRAGMA %1.table_info(%2)").arg(schemaName, table)))
-        throw DataError(
-            QStringLiteral("Cannot read table %1: %2").arg(table, q.lastError().databaseText()));
+        throw DataError(fileProblem(path, q.lastError()));
     QStringList present;
     while (q.next())
         present << q.value(1).toString();
@@ -130,8 +180,20 @@ void Database::verifyTable(const QString& schemaName, const QString& table,
     // A lock held by another process shows only when rows are read.
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT 1 FROM %1.%2 LIMIT 1").arg(schemaName, table)))
-        throw DataError(QStringLiteral("Cannot read table %1: %2")
-                            .arg(table, probe.lastError().databaseText()));
+        throw DataError(fileProblem(path, probe.lastError()));
+    // The user's tables are small: each is checked whole, so that a file damaged by a failing
+    // disk is found now and left alone, not written over later. The dictionary is read whole
+    // while its index is built, which finds its damage.
+    if (def && !def->readOnly) {
+        QSqlQuery check(db);
+        if (!check.exec(QStringLiteral("PRAGMA %1.quick_check(1)").arg(schemaName)))
+            throw DataError(fileProblem(path, check.lastError()));
+        if (check.next() && check.value(0).toString() != QLatin1String("ok"))
+            throw DataError(QStringLiteral("Table file %1 is damaged (%2). It was left as it "
+                                           "is; put back a copy from a backup, or make new table "
+                                           "files with lexivore-dict init.")
+                                .arg(path, check.value(0).toString()));
+    }
 }
 
 }  // namespace lex

@@ -6,6 +6,7 @@
 
 #include "data/DataError.h"
 #include "data/Database.h"
+#include "data/TextCut.h"
 
 namespace lex {
 
@@ -237,7 +238,7 @@ void Table::setField(const QString& name, const QVariant& value) {
         throw DataError(QStringLiteral("Field '%1' cannot be modified").arg(f.name));
     QVariant v = value;
     if (f.type == FieldType::Text && v.isValid() && !v.isNull())
-        v = v.toString().left(f.width);
+        v = cutText(v.toString(), f.width);
     else if (f.type == FieldType::Boolean && v.isValid() && !v.isNull())
         v = v.toBool() ? 1 : 0;
     values_.insert(f.name, v);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 
 #include "data/Table.h"
+#include "data/TextCut.h"
 
 namespace lex {
 
@@ -15,7 +16,7 @@ bool SearchHistory::record(const QString& text, qint64 found) {
     if (found == 0 || text.isEmpty())
         return false;
     // The stored text is cut, so the cut text is what a repeat must be compared with.
-    const QString stored = text.left(kTextWidth);
+    const QString stored = cutText(text, kTextWidth);
     const QString latest =
         table_.hasCurrentRow() ? table_.fieldText(QStringLiteral("Text")) : QString();
     if (stored == latest)

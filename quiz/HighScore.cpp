@@ -1,6 +1,8 @@
 #include "quiz/HighScore.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
 #include <cmath>
@@ -22,6 +24,24 @@ QLocale numberLocale() {
     return locale;
 }
 
+// Why the store cannot be read as a whole, or an empty text when it can (or is not there yet).
+QString storeProblem(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.exists())
+        return {};
+    if (!info.isFile())
+        return QStringLiteral("it is not a file");
+    QFile raw(file);
+    if (!raw.open(QIODevice::ReadOnly))
+        return raw.errorString();
+    QSettings store(file, QSettings::IniFormat);
+    if (store.status() == QSettings::FormatError)
+        return QStringLiteral("its content is not that of a record store");
+    if (store.status() != QSettings::NoError)
+        return QStringLiteral("it cannot be read");
+    return {};
+}
+
 // Each read and write opens the store on its own, as the registry key is opened for each value.
 QString readValue(const QString& file, const QString& name) {
     QSettings store(file, QSettings::IniFormat);
@@ -29,6 +49,9 @@ QString readValue(const QString& file, const QString& name) {
 }
 
 bool writeValue(const QString& file, const QString& name, const QString& value) {
+    // Writing would drop whatever Qt could not read, so a store that cannot be read is kept.
+    if (!storeProblem(file).isEmpty())
+        return false;
     QSettings store(file, QSettings::IniFormat);
     if (store.status() != QSettings::NoError || !store.isWritable())
         return false;
@@ -70,6 +93,20 @@ bool HighScore::parseDate(const QString& text, QDateTime* when) {
 }
 
 void HighScore::read(QWidget* parent) {
+    // A store that cannot be read is reported once; it is never written over either, since
+    // QSettings cannot write it (see write()), so what it holds stays for the user to repair.
+    if (const QString problem = storeProblem(file_); !problem.isEmpty()) {
+        holder = QString::fromUtf8(kNoHolder);
+        points = 0;
+        date = QDateTime::currentDateTime();
+        UserDialogs::current().message(
+            parent, applicationTitle(),
+            QStringLiteral("The quiz record store %1 cannot be read: %2. The quiz starts "
+                           "without a record and the file is left as it is.")
+                .arg(QDir::toNativeSeparators(file_), problem),
+            BoxIcon::Warning);
+        return;
+    }
     QStringList ignored;
     const QString user = readValue(file_, QStringLiteral("MaxUser"));
     holder = user.isEmpty() ? QString::fromUtf8(kNoHolder) : user;
@@ -94,9 +131,9 @@ void HighScore::read(QWidget* parent) {
     if (!ignored.isEmpty())
         UserDialogs::current().message(
             parent, applicationTitle(),
-            QStringLiteral("The stored high score holds a value that is not a number; it was "
-                           "ignored: %1")
-                .arg(ignored.join(QStringLiteral(", "))),
+            QStringLiteral("The stored high score in %1 holds a value that is not a number; it "
+                           "was ignored: %2")
+                .arg(QDir::toNativeSeparators(file_), ignored.join(QStringLiteral(", "))),
             BoxIcon::Warning);
 }
 

@@ -15,6 +15,7 @@
 #include "app/Gauge.h"
 #include "app/UserDialogs.h"
 #include "data/Table.h"
+#include "data/TextCut.h"
 #include "quiz/HighScore.h"
 
 namespace lex {
@@ -95,9 +96,9 @@ void QuizGame::setUpDrawBounds() {
 void QuizGame::open() {
     if (panel_->isVisible())
         return;
-    playerName_ = UserDialogs::current()
-                      .inputBox(panel_->window(), kNameCaption, kNamePrompt, kDefaultName)
-                      .left(kNameLength);
+    playerName_ =
+        UserDialogs::current().inputBox(panel_->window(), kNameCaption, kNamePrompt, kDefaultName);
+    playerName_ = cutText(playerName_, kNameLength);
     showRecord();
     showPanel_();
     setLifelinesEnabled(false);
@@ -270,9 +271,9 @@ void QuizGame::endGame() {
 }
 
 void QuizGame::changeName() {
-    playerName_ = UserDialogs::current()
-                      .inputBox(panel_->window(), kNameCaption, kNamePrompt, playerName_)
-                      .left(kNameLength);
+    playerName_ =
+        UserDialogs::current().inputBox(panel_->window(), kNameCaption, kNamePrompt, playerName_);
+    playerName_ = cutText(playerName_, kNameLength);
     showRecord();
 }
 
