@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include "data/DataError.h"
 #include "data/DictionaryOrder.h"
@@ -63,10 +64,13 @@ class Prepared {
             db_.fail(QStringLiteral("Cannot read or write the dictionary"));
         return false;
     }
-    // Read as UTF-16: QString::fromUtf8 would drop a U+FEFF at the start of a stored text.
+    // Decoded as stored: QString::fromUtf8 drops a U+FEFF at the start of a text, and the
+    // engine's own UTF-16 form turns U+FFFE and U+FFFF into U+FFFD.
     QString text(int col) const {
-        const auto* chars = static_cast<const QChar*>(sqlite3_column_text16(stmt_, col));
-        return QString(chars, sqlite3_column_bytes16(stmt_, col) / 2);
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                         QStringDecoder::Flag::ConvertInitialBom);
+        return decoder.decode(QByteArrayView(bytes, sqlite3_column_bytes(stmt_, col)));
     }
 
   private:

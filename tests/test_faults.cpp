@@ -23,8 +23,11 @@
 #include "data/AliasResolver.h"
 #include "data/DataError.h"
 #include "data/Database.h"
+#include "data/DictionaryStore.h"
+#include "data/ResultQuery.h"
 #include "data/Table.h"
 #include "quiz/HighScore.h"
+#include "quiz/QuizGame.h"
 #include "tests/TestSupport.h"
 
 using namespace lex;
@@ -348,6 +351,27 @@ class TestFaults : public QObject {
         QFile::remove(file);
     }
 
+    // The directory reaches the engine inside a file address: characters that mean something
+    // there must not change what is opened, nor how (read-only stays read-only).
+    void dataDirectoryWithAwkwardCharacters() {
+        QTemporaryDir base;
+        const QString dir = base.filePath(QStringLiteral("ruv idez?mode=rwc#x%41&'\";ข้อมูล"));
+        store::createTables(dir);
+        store::importEntries(dir, test::sampleEntries());
+        Database db(dir);
+        Table main(db, schema::mainData());
+        main.open();
+        QCOMPARE(main.recordCount(), int(test::sampleEntries().size()));
+        QVERIFY_THROWS_EXCEPTION(DataError, main.append());
+        Table history(db, schema::lastestSearch());
+        history.open();
+        history.append();
+        history.setField(QStringLiteral("Text"), QStringLiteral("beam"));
+        history.post();
+        QCOMPARE(readRows(dir).history, QStringList{"beam"});
+        QCOMPARE(QDir(base.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+    }
+
     void damagedRecordStoreKeepsTheProgramWorking_data() {
         QTest::addColumn<QString>("damage");
         QTest::newRow("garbage") << "garbage";
@@ -438,6 +462,75 @@ class TestFaults : public QObject {
         QCOMPARE(after.chosen.size(), size_t(2));
         QCOMPARE(after.settings, QStringList{"column"});
         QCOMPARE(after.integrity, QStringList());
+    }
+
+    void awkwardSearchTextsAreFoundAndKeptExactly() {
+        // Each awkward text is in one headword only, so a search finds exactly that entry (and
+        // is recorded exactly as typed).
+        const QStringList texts{QStringLiteral("'"),
+                                QStringLiteral("\""),
+                                QStringLiteral("\\"),
+                                QStringLiteral("%"),
+                                QStringLiteral("_"),
+                                QStringLiteral("\x01\x7f"),
+                                QStringLiteral("\u200F\u202E"),
+                                QStringLiteral("🙂"),
+                                QStringLiteral("\u0E4C\u0E31")};
+        std::vector<DictionaryEntry> entries = test::sampleEntries();
+        for (int i = 0; i < texts.size(); ++i)
+            entries.push_back(
+                {QStringLiteral("k%1 ").arg(i) + texts[i], QStringLiteral("m"), 1, 0});
+        test::TempDataDir dir(entries);
+        TForm1 form(dir.path());
+        form.show();
+        test::ScriptedDialogs dialogs;
+        auto* box = find<QComboBox>(form, "ComboBox1");
+        for (int i = 0; i < texts.size(); ++i) {
+            box->setEditText(texts[i]);
+            form.Button1Click();
+            // The search text is not escaped: "%" and "_" are the pattern's wildcards.
+            if (texts[i] == QLatin1String("%") || texts[i] == QLatin1String("_")) {
+                QCOMPARE(form.query1().recordCount(), int(entries.size()));
+                continue;
+            }
+            QCOMPARE(form.query1().recordCount(), 1);
+            QCOMPARE(find<QTableView>(form, "DBGrid1")->model()->index(0, 0).data().toString(),
+                     entries[entries.size() - texts.size() + i].headword);
+        }
+        // Far too long to be in any entry: nothing found, nothing recorded, nothing broken.
+        box->setEditText(QString(10000, u'ก') + QStringLiteral("🙂"));
+        form.Button1Click();
+        QCOMPARE(form.query1().recordCount(), 0);
+        QVERIFY(dialogs.boxes.empty());
+        QCOMPARE(readRows(dir.path()).history, texts);
+
+        // A search text cut to its field's width keeps whole characters: an emoji across the
+        // 255th place is left out whole, not cut in half.
+        const QString longText = QString(254, u'a') + QStringLiteral("🙂 and more");
+        box->setEditText(longText);
+        dialogs.confirmAnswers = {true};
+        QVERIFY(form.close());
+        QCOMPARE(readRows(dir.path()).settings, QStringList{QString(254, u'a')});
+    }
+
+    void longPlayerNamesAreCutToWholeCharacters() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        test::ScriptedDialogs dialogs;
+        dialogs.inputAnswers = {QString(254, u'ก') + QStringLiteral("🙂🙂🙂")};
+        form.N12Click();
+        QCOMPARE(form.quiz().playerName(), QString(254, u'ก'));
+        dialogs.inputAnswers = {QStringLiteral("🙂").repeated(200)};
+        form.Button20Click();
+        QCOMPARE(form.quiz().playerName(), QStringLiteral("🙂").repeated(127));
+        // The record store takes such a name and gives it back unchanged.
+        form.highScore().holder = form.quiz().playerName();
+        form.highScore().points = 12;
+        form.highScore().write(&form);
+        HighScore back(dir.path());
+        back.read(nullptr);
+        QCOMPARE(back.holder, QStringLiteral("🙂").repeated(127));
+        QVERIFY(dialogs.boxes.size() == 2);  // the two name boxes, no error
     }
 
     void killedCopyKeepsExactlyTheConfirmedRows() {
