@@ -33,8 +33,7 @@ QString fileProblem(const QString& path, const QSqlError& error) {
         case SQLITE_NOTADB:
             return QStringLiteral(
                        "Table file %1 is damaged or is not a table file (%2). It was left "
-                       "as it is; put back a copy from a backup, or make new table files "
-                       "with lexivore-dict init.")
+                       "as it is; put back a copy from a backup.")
                 .arg(path, error.databaseText());
         case SQLITE_READONLY:
             return QStringLiteral("Table file %1 cannot be written (%2).")
@@ -190,8 +189,7 @@ void Database::verifyTable(const QString& schemaName, const QString& table,
             throw DataError(fileProblem(path, check.lastError()));
         if (check.next() && check.value(0).toString() != QLatin1String("ok"))
             throw DataError(QStringLiteral("Table file %1 is damaged (%2). It was left as it "
-                                           "is; put back a copy from a backup, or make new table "
-                                           "files with lexivore-dict init.")
+                                           "is; put back a copy from a backup.")
                                 .arg(path, check.value(0).toString()));
     }
 }
