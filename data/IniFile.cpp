@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace lex {
 
@@ -43,8 +44,10 @@ IniFile IniFile::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    // Alias files are tiny; anything huge is not one of ours and is read only in part.
-    return fromText(QString::fromUtf8(file.read(1 << 20)));
+    // Alias files are tiny; anything huge is not one of ours and is read only in part. The
+    // size is asked first because read(n) sets aside n bytes whatever the file holds.
+    const qint64 limit = 1 << 20;
+    return fromText(QString::fromUtf8(file.read(std::min(file.size(), limit))));
 }
 
 int IniFile::findKey(const QString& section, const QString& key) const {

@@ -387,8 +387,9 @@ class TestFaults : public QObject {
         } else {
             QFile f(store);
             QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(
-                QByteArray("[Software\\Kolvane]\nMaxPoint=\x01\xfe\xff\n[[[=\n\x00\x00junk", 48));
+            static const char garbage[] =
+                "[Software\\Kolvane]\nMaxPoint=\x01\xfe\xff\n[[[=\n\x00\x00junk";
+            f.write(QByteArray(garbage, sizeof garbage - 1));
         }
         openToEveryone(dir.path());
         if (damage == QLatin1String("unreadable"))
