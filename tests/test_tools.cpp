@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -206,6 +208,45 @@ class TestTools : public QObject {
         QVERIFY(loaded.wait(20000));
         QCOMPARE(loaded.first().first().toBool(), false);
         QVERIFY(dialogs.boxes.empty());
+    }
+
+    // Whatever a page in the panel asks for from the network never leaves the machine: a local
+    // server stands in for the network and must see no connection at all.
+    void pageRequestsNeverReachTheNetwork() {
+        QTcpServer network;
+        QVERIFY(network.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&network, &QTcpServer::newConnection, [&] { ++connections; });
+        const QString remote = QStringLiteral("http://127.0.0.1:%1/").arg(network.serverPort());
+        QTemporaryDir pages;
+        const QString page = pages.filePath(QStringLiteral("greedy.htm"));
+        QFile html(page);
+        QVERIFY(html.open(QIODevice::WriteOnly));
+        html.write(QStringLiteral("<html><head><link rel=stylesheet href='%1style.css'>"
+                                  "<script src='%1script.js'></script></head><body>"
+                                  "<img src='%1picture.png'><iframe src='%1frame.htm'></iframe>"
+                                  "<script>fetch('%1fetch').catch(function(){});"
+                                  "var x = new XMLHttpRequest(); x.open('GET', '%1xhr'); x.send();"
+                                  "try { new WebSocket('ws://127.0.0.1:%2/socket'); } catch (e) {}"
+                                  "navigator.sendBeacon && navigator.sendBeacon('%1beacon', 'x');"
+                                  "setTimeout(function(){ location.href = '%1away'; }, 50);"
+                                  "</script></body></html>")
+                       .arg(remote)
+                       .arg(network.serverPort())
+                       .toUtf8());
+        html.close();
+        test::TempDataDir dir;
+        TForm1 form(dir.path());
+        test::ScriptedDialogs dialogs;
+        QWebEngineView* view = form.conversion().browser();
+        QVERIFY(loadPage(view, page));
+        QTest::qWait(1500);
+        QCOMPARE(connections, 0);
+        QVERIFY(view->url().isLocalFile());
+        // The script's own navigation is handed on like a click (the engine does not tell the
+        // two apart), to the user's browser, never loaded here.
+        for (const QUrl& url : dialogs.openedUrls)
+            QCOMPARE(url, QUrl(remote + QStringLiteral("away")));
     }
 };
 
