@@ -1,5 +1,8 @@
 #include "data/Table.h"
 
+#include <sqlite3.h>
+
+#include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -34,6 +37,26 @@ QString Table::selectList() const {
                             l.lookupKeyField, l.keyField, l.name);
     return QStringLiteral("SELECT %1 FROM %2.%3 t ")
         .arg(columns.join(QStringLiteral(", ")), def_.schema, def_.name);
+}
+
+QString Table::writeFailure(const QSqlError& error) const {
+    const QString reason = error.databaseText();
+    switch (error.nativeErrorCode().toInt() & 0xff) {  // the primary result code
+        case SQLITE_FULL:
+        case SQLITE_IOERR:
+            return QStringLiteral(
+                       "%1. Nothing of this change was stored in %2; the disk may be "
+                       "full or failing.")
+                .arg(reason, QDir(db_.directory()).filePath(def_.fileName));
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return QStringLiteral(
+                       "%1. Another program is writing %2; nothing of this change was "
+                       "stored. Try again in a moment.")
+                .arg(reason, QDir(db_.directory()).filePath(def_.fileName));
+        default:
+            return reason;
+    }
 }
 
 bool Table::fetchOne(const QString& whereOrder, const QVariantList& binds) {
@@ -288,7 +311,7 @@ void Table::post() {
     for (const QVariant& b : binds)
         q.addBindValue(b);
     if (!q.exec())
-        throw DataError(q.lastError().databaseText());
+        throw DataError(writeFailure(q.lastError()));
     const qint64 key = state_ == State::Insert ? q.lastInsertId().toLongLong() : key_;
     state_ = State::Browse;
     fetchOne(QStringLiteral("WHERE t.%1 = ?").arg(def_.key().name), {key});
@@ -319,7 +342,7 @@ void Table::deleteRow() {
                   .arg(def_.schema, def_.name, def_.key().name));
     q.addBindValue(key_);
     if (!q.exec())
-        throw DataError(q.lastError().databaseText());
+        throw DataError(writeFailure(q.lastError()));
     const qint64 removed = key_;
     const QString k = def_.key().name;
     // The row after the deleted one becomes current, or the new last row.
@@ -344,7 +367,7 @@ void Table::deleteAll() {
         throw DataError(QStringLiteral("Cannot modify a read-only dataset"));
     QSqlQuery q(db_.connection());
     if (!q.exec(QStringLiteral("DELETE FROM %1.%2").arg(def_.schema, def_.name)))
-        throw DataError(q.lastError().databaseText());
+        throw DataError(writeFailure(q.lastError()));
     hasRow_ = false;
     values_.clear();
     key_ = -1;

@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+class QSqlError;
+
 #include "data/Schema.h"
 
 namespace lex {
@@ -63,6 +65,9 @@ class Table : public QObject {
 
   private:
     QString selectList() const;
+    // The engine's reason a write failed, with what it means for the user when the file could
+    // not be written.
+    QString writeFailure(const QSqlError& error) const;
     bool fetchOne(const QString& whereOrder, const QVariantList& binds);
     void requireOpen() const;
     void requireBrowse() const;

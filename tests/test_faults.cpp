@@ -434,15 +434,17 @@ class TestFaults : public QObject {
             form.Button1Click();
             QCOMPARE(dialogs.boxes.size(), size_t(1));
             QCOMPARE(dialogs.boxes[0].icon, BoxIcon::Stop);
-            QVERIFY2(dialogs.boxes[0].text.contains(QStringLiteral("full")) ||
-                         dialogs.boxes[0].text.contains(QStringLiteral("I/O")),
+            QVERIFY2(dialogs.boxes[0].text.contains(QStringLiteral("Lastest_Search.db")) &&
+                         dialogs.boxes[0].text.contains(QStringLiteral("disk may be full")),
                      qPrintable(dialogs.boxes[0].text));
             results->setCurrentIndex(results->model()->index(0, 0));
             form.DBGrid1DblClick();
             QCOMPARE(dialogs.boxes.size(), size_t(2));
+            QVERIFY(dialogs.boxes[1].text.contains(QStringLiteral("Choose_Data.db")));
             dialogs.confirmAnswers = {true};
             QVERIFY(!form.close());  // the settings could not be saved: the window stays
             QCOMPARE(dialogs.boxes.back().icon, BoxIcon::Stop);
+            QVERIFY(dialogs.boxes.back().text.contains(QStringLiteral("Setting.db")));
         }
         const Rows during = readRows(dir.path());
         QCOMPARE(during.history, before.history);
