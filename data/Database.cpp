@@ -42,8 +42,7 @@ QString fileProblem(const QString& path, const QSqlError& error) {
         case SQLITE_PERM:
         case SQLITE_AUTH:
             return QStringLiteral(
-                       "Table file %1 cannot be opened (%2). Check that it can be read "
-                       "and written.")
+                       "Table file %1 cannot be opened (%2). Check its access permissions.")
                 .arg(path, error.databaseText());
         default:
             return QStringLiteral("Cannot read table file %1: %2").arg(path, error.databaseText());
@@ -85,10 +84,7 @@ Database::Database(const QString& directory, int busyTimeoutMs)
         for (const TableDef* def : schema::all())
             attach(def->fileName, def->schema, def->readOnly);
         for (const TableDef* def : schema::all()) {
-            QStringList fields;
-            for (const FieldDef& f : def->fields)
-                fields << f.name;
-            verifyTable(def->schema, def->name, fields);
+            verifyTable(*def);
             if (!def->readOnly) {
                 // A confirmed row must survive a crash or a power cut; a second running copy
                 // waits for the lock instead of failing.
@@ -155,15 +151,12 @@ void Database::attach(const QString& fileName, const QString& schemaName, bool r
                             .arg(path));
 }
 
-void Database::verifyTable(const QString& schemaName, const QString& table,
-                           const QStringList& fields) {
+void Database::verifyTable(const TableDef& def) {
+    const QString& schemaName = def.schema;
+    const QString& table = def.name;
     QSqlDatabase db = connection();
     QSqlQuery q(db);
-    const TableDef* def = nullptr;
-    for (const TableDef* d : schema::all())
-        if (d->schema == schemaName)
-            def = d;
-    const QString path = QDir(directory_).filePath(def ? def->fileName : table);
+    const QString path = QDir(directory_).filePath(def.fileName);
     // Reading the schema also proves that the file is a database and is not locked.
     if (!q.exec(QStringLiteral("PRAGMA %1.table_info(%2)").arg(schemaName, table)))
         throw DataError(fileProblem(path, q.lastError()));
@@ -173,9 +166,9 @@ void Database::verifyTable(const QString& schemaName, const QString& table,
     if (present.isEmpty())
         throw DataError(QStringLiteral("Table %1 does not exist in %2.")
                             .arg(table, QDir(directory_).absolutePath()));
-    for (const QString& f : fields)
-        if (!present.contains(f, Qt::CaseInsensitive))
-            throw DataError(QStringLiteral("Table %1 has no field %2.").arg(table, f));
+    for (const FieldDef& f : def.fields)
+        if (!present.contains(f.name, Qt::CaseInsensitive))
+            throw DataError(QStringLiteral("Table %1 has no field %2.").arg(table, f.name));
     // A lock held by another process shows only when rows are read.
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT 1 FROM %1.%2 LIMIT 1").arg(schemaName, table)))
@@ -183,7 +176,7 @@ void Database::verifyTable(const QString& schemaName, const QString& table,
     // The user's tables are small: each is checked whole, so that a file damaged by a failing
     // disk is found now and left alone, not written over later. The dictionary is read whole
     // while its index is built, which finds its damage.
-    if (def && !def->readOnly) {
+    if (!def.readOnly) {
         QSqlQuery check(db);
         if (!check.exec(QStringLiteral("PRAGMA %1.quick_check(1)").arg(schemaName)))
             throw DataError(fileProblem(path, check.lastError()));

@@ -7,6 +7,8 @@ struct sqlite3;
 
 namespace lex {
 
+struct TableDef;
+
 // One connection to the data directory: an in-memory main database with the four table files
 // attached by URI, the dictionary read-only, the user's three tables read-write. Opening fails
 // with a DataError when the directory, a file or a table is missing, locked or damaged; the
@@ -32,7 +34,7 @@ class Database {
 
   private:
     void attach(const QString& fileName, const QString& schema, bool readOnly);
-    void verifyTable(const QString& schema, const QString& table, const QStringList& fields);
+    void verifyTable(const TableDef& def);
 
     QString directory_;
     QString connectionName_;
