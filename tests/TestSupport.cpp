@@ -1,5 +1,7 @@
 #include "tests/TestSupport.h"
 
+#include <sqlite3.h>
+
 #include <QPrinter>
 #include <QUrl>
 
@@ -25,6 +27,18 @@ TempDataDir::TempDataDir(const std::vector<DictionaryEntry>& entries) {
     store::createTables(dir_.path());
     if (!entries.empty())
         store::importEntries(dir_.path(), entries);
+}
+
+bool sqliteExec(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    char* err = nullptr;
+    const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, &err) == SQLITE_OK;
+    if (!ok)
+        qWarning("%s: %s", qPrintable(path), err ? err : sqlite3_errmsg(db));
+    sqlite3_free(err);
+    sqlite3_close(db);
+    return ok;
 }
 
 std::vector<DictionaryEntry> sampleEntries() {

@@ -101,6 +101,10 @@ class TempDataDir {
     QTemporaryDir dir_;
 };
 
+// Runs the statements on the table file with the engine alone; false (with a warning giving the
+// engine's reason) when they fail.
+bool sqliteExec(const QString& path, const char* sql);
+
 // A small engineering dictionary used across the suites.
 std::vector<DictionaryEntry> sampleEntries();
 

@@ -39,16 +39,6 @@ QStringList headwords(ResultQuery& q) {
     return out;
 }
 
-void sqliteExec(const QString& path, const char* sql) {
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    char* err = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
-    sqlite3_free(err);
-    sqlite3_close(db);
-    QCOMPARE(rc, SQLITE_OK);
-}
-
 }  // namespace
 
 class TestData : public QObject {
@@ -106,9 +96,10 @@ class TestData : public QObject {
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(QByteArray(4096, 'x'));
         } else if (damage.startsWith(QLatin1String("drop"))) {
-            sqliteExec(file, "DROP TABLE Choose_Data");
+            QVERIFY(test::sqliteExec(file, "DROP TABLE Choose_Data"));
         } else if (damage.startsWith(QLatin1String("field"))) {
-            sqliteExec(file, "DROP TABLE Lastest_Search; CREATE TABLE Lastest_Search (ID INTEGER)");
+            QVERIFY(test::sqliteExec(
+                file, "DROP TABLE Lastest_Search; CREATE TABLE Lastest_Search (ID INTEGER)"));
         }
         QVERIFY_THROWS_EXCEPTION(DataError, Database db(path));
         // Nothing was created in its place.
@@ -349,10 +340,10 @@ class TestData : public QObject {
 
     void staleOrderIsComputedAgain() {
         test::TempDataDir dir(test::sampleEntries());
-        sqliteExec(
+        QVERIFY(test::sqliteExec(
             dir.file(QStringLiteral("Main_Data.DB")),
             "DELETE FROM Main_Data_Order WHERE Rank < 3; "
-            "INSERT INTO Main_Data (Data, Meaning, Type, Qty) VALUES ('aardvark', 'x', 1, 0)");
+            "INSERT INTO Main_Data (Data, Meaning, Type, Qty) VALUES ('aardvark', 'x', 1, 0)"));
         Database db(dir.path());
         DictionaryIndex index;
         index.load(db);

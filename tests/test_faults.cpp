@@ -35,6 +35,7 @@ using namespace lex;
 namespace {
 
 using test::find;
+using test::sqliteExec;
 
 const QStringList kTableFiles{"Main_Data.DB", "Choose_Data.db", "Lastest_Search.db", "Setting.db"};
 
@@ -53,14 +54,6 @@ std::map<QString, QByteArray> snapshot(const QString& dir) {
         files[info.fileName()] = digest;
     }
     return files;
-}
-
-bool sqliteExec(const QString& path, const char* sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
 }
 
 // What the user tables hold, read with the engine alone.

@@ -31,16 +31,6 @@ namespace {
 
 using test::find;
 
-void sqliteExec(const QString& path, const char* sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    char* err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK)
-        qWarning("%s", err);
-    sqlite3_free(err);
-    sqlite3_close(db);
-}
-
 int settingRows(const QString& dir) {
     sqlite3* db = nullptr;
     sqlite3_open((dir + QStringLiteral("/Setting.db")).toUtf8().constData(), &db);
@@ -225,9 +215,9 @@ class TestMainWindow : public QObject {
         test::TempDataDir dir(test::sampleEntries());
         TForm1 form(dir.path());
         form.show();
-        sqliteExec(dir.file(QStringLiteral("Setting.db")),
-                   "CREATE TRIGGER refuse BEFORE INSERT ON Setting "
-                   "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END;");
+        QVERIFY(test::sqliteExec(dir.file(QStringLiteral("Setting.db")),
+                                 "CREATE TRIGGER refuse BEFORE INSERT ON Setting "
+                                 "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END;"));
         find<QComboBox>(form, "ComboBox1")->setEditText(QStringLiteral("kept"));
         test::ScriptedDialogs dialogs;
         dialogs.confirmAnswers = {true, true};
@@ -236,7 +226,7 @@ class TestMainWindow : public QObject {
         QCOMPARE(dialogs.boxes.back().icon, BoxIcon::Stop);
         QVERIFY(dialogs.boxes.back().text.contains(QStringLiteral("disk I/O error")));
         QCOMPARE(form.table4().state(), Table::State::Insert);
-        sqliteExec(dir.file(QStringLiteral("Setting.db")), "DROP TRIGGER refuse");
+        QVERIFY(test::sqliteExec(dir.file(QStringLiteral("Setting.db")), "DROP TRIGGER refuse"));
         QVERIFY(form.close());
         QCOMPARE(settingRows(dir.path()), 1);
     }
@@ -368,9 +358,10 @@ class TestMainWindow : public QObject {
 
     void aThousandChosenWordsShowWithSeparators() {
         test::TempDataDir dir(test::sampleEntries());
-        sqliteExec(dir.file(QStringLiteral("Choose_Data.db")),
-                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
-                   "INSERT INTO Choose_Data (Data_ID) SELECT 1.0 FROM n");
+        QVERIFY(test::sqliteExec(
+            dir.file(QStringLiteral("Choose_Data.db")),
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+            "INSERT INTO Choose_Data (Data_ID) SELECT 1.0 FROM n"));
         TForm1 form(dir.path());
         QCOMPARE(find<QLineEdit>(form, "Edit3")->text(), QStringLiteral("1,000"));
         QVERIFY(find<QPushButton>(form, "Button8")->isEnabled());
