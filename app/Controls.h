@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QString>
 #include <QWidget>
 
@@ -23,5 +25,22 @@ inline QFont windowFont(bool bold, int pixels = 0) {
     f.setBold(bold);
     return f;
 }
+
+// The colour to draw text of the colour `wanted` with on `background`: `wanted` itself where it
+// stands out by at least 4.5 : 1 (WCAG AA), else a lighter or darker shade of the same hue that
+// does (a dark desktop theme turns the tooltip-yellow grids dark, and pure blue vanishes on them).
+QColor readableOn(const QColor& wanted, const QColor& background);
+
+// The same against the application palette's colour of `role`.
+QColor readableOn(const QColor& wanted, QPalette::ColorRole role);
+
+// Centres the window `window` on its screen's working area, frame included. Before a window
+// manager has framed it, the frame of another framed window of the program stands in; failing
+// that, the window is centred again as soon as its own frame is known.
+void centreOnScreen(QWidget* window);
+
+// Gives every control under `root` that a user can reach by keyboard or mouse, and that has
+// neither a name for screen readers nor a caption of its own, its hint as that name.
+void nameFromHints(QWidget* root);
 
 }  // namespace lex

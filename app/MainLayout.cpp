@@ -81,6 +81,8 @@ QTableView* grid(QWidget* parent, const char* name, int x, int y, int w, int h) 
     g->setSelectionBehavior(QAbstractItemView::SelectRows);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
     g->setShowGrid(true);
+    // Tab and Shift+Tab leave the grid for the next control; the arrow keys move between rows.
+    g->setTabKeyNavigation(false);
     g->setWordWrap(false);
     g->verticalHeader()->setMinimumSectionSize(12);
     g->verticalHeader()->setDefaultSectionSize(19);
@@ -105,6 +107,11 @@ void TForm1::createSearchBar(QWidget* client) {
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMaxVisibleItems(8);
+    // The search runs on exactly what the user typed: no inline completion from the history,
+    // which would silently search "steel beam" for a typed "steel". The drop-down keeps it.
+    ComboBox1->setCompleter(nullptr);
+    ComboBox1->setAccessibleName(QStringLiteral("ป้อนคำ"));
+    Label1->setBuddy(ComboBox1);
     ComboBox1->setToolTip(QStringLiteral("ป้อนคำศัพท์ที่ต้องการแล้วกด Enter"));
 
     Button1 = button(client, "Button1", QStringLiteral("ทำการแปล"),
@@ -148,6 +155,8 @@ void TForm1::createResultArea(QWidget* client) {
     DBGrid1->setModel(resultModel_);
     DBGrid1->setColumnWidth(ResultModel::DataColumn, 138);
     DBGrid1->setToolTip(QStringLiteral("ดับเบิ้ลคลิ๊กเพื่อเพิ่มคำศัพท์ลงไปในรายการ"));
+    DBGrid1->setAccessibleName(QStringLiteral("ผลการค้นหา"));
+    DBGrid1->setAccessibleDescription(DBGrid1->toolTip());
     DBGrid1->setEnabled(false);  // until the first search or browse
 
     // The most-looked-up group is never shown.
@@ -167,6 +176,8 @@ void TForm1::createResultArea(QWidget* client) {
     Label3 = label(client, "Label3", QStringLiteral("จำนวนที่พบ"), 13, 445);
     Edit2 = placed(new QLineEdit(QStringLiteral("0"), client), "Edit2", 72, 443, 57, 21);
     Edit2->setReadOnly(true);
+    Edit2->setAccessibleName(QStringLiteral("จำนวนที่พบ (คำ)"));
+    Label3->setBuddy(Edit2);
     Label4 = label(client, "Label4", QStringLiteral("คำ"), 137, 446);
 }
 
@@ -220,6 +231,8 @@ void TForm1::createChosenGroup(QWidget* client) {
     DBGrid2 = grid(GroupBox2, "DBGrid2", 13, 19, 142, 165);
     DBGrid2->setSelectionBehavior(QAbstractItemView::SelectItems);
     DBGrid2->setToolTip(QStringLiteral("ดับเบิ้ลคลิ๊กเพื่อส่งไปค้นหาความหมาย"));
+    DBGrid2->setAccessibleName(QStringLiteral("คำที่เลือกไว้"));
+    DBGrid2->setAccessibleDescription(DBGrid2->toolTip());
 
     Edit3 = placed(new QLineEdit(QStringLiteral("0"), GroupBox2), "Edit3", 13, 193, 31, 21);
     Edit3->setReadOnly(true);
@@ -336,18 +349,16 @@ void TForm1::createTimers() {
     Timer3 = timer("Timer3", 1000);  // the quiz countdown, stopped until a question is asked
 }
 
+// One chain through every reachable control, the groups' children in their group's place; Qt
+// skips what is disabled or hidden. The two search-field toggles follow the search button, in
+// the order they stand on the screen, so that keyboard users can set them too.
 void TForm1::setTabOrders() {
-    QWidget* top[] = {ComboBox1, Button1, DBGrid1, GroupBox1, GroupBox2, Edit2,  Button2, Button3,
-                      Button4,   Button5, Button6, Button7,   Panel1,    Panel2, Panel4};
-    for (size_t i = 0; i + 1 < std::size(top); ++i)
-        setTabOrder(top[i], top[i + 1]);
-    setTabOrder(Button10, Button11);
-    setTabOrder(Button11, Button12);
-    setTabOrder(Button12, Button13);
-    setTabOrder(DBGrid2, DBNavigator1);
-    setTabOrder(DBNavigator1, Button8);
-    setTabOrder(Button8, Button9);
-    setTabOrder(Button9, Edit3);
+    QWidget* chain[] = {ComboBox1,    Button1,  SpeedButton6, SpeedButton7, DBGrid1, DBGrid2,
+                        DBNavigator1, Button8,  Button9,      Edit3,        Edit2,   Button2,
+                        Button3,      Button4,  Button5,      Button6,      Button7, Button10,
+                        Button11,     Button12, Button13};
+    for (size_t i = 0; i + 1 < std::size(chain); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
 }
 
 void TForm1::createControls() {
@@ -368,6 +379,7 @@ void TForm1::createControls() {
     createStatusBar();
     createTimers();
     setTabOrders();
+    nameFromHints(client);
 
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/Application.h"
+#include "app/Controls.h"
 #include "app/Main.h"
 #include "app/Resources.h"
 #include "app/ThaiFonts.h"
@@ -17,25 +18,13 @@
 
 namespace lex {
 
-namespace {
-
-void centre(QWidget* w) {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        w->move(area.center() -
-                QPoint(w->frameGeometry().width() / 2, w->frameGeometry().height() / 2));
-    }
-}
-
-}  // namespace
-
 int runStartup(QApplication& app, const StartupOptions& options) {
     initResources();
     installFonts();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icon-256.png")));
 
     auto splash = std::make_unique<TTsplash>(nullptr, options.splashMinimumMs);
-    centre(splash.get());
+    centreOnScreen(splash.get());
     splash->show();
     splash->repaint();  // the picture shows before the slow steps, without the message loop
 
@@ -69,8 +58,8 @@ int runStartup(QApplication& app, const StartupOptions& options) {
     splash->hide();
     splash.reset();
 
+    centreOnScreen(form1.get());
     form1->show();
-    centre(form1.get());
     if (options.whenRunning)
         options.whenRunning(*form1);
     return app.exec();

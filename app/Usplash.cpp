@@ -13,7 +13,7 @@
 namespace lex {
 
 TTsplash::TTsplash(QWidget* parent, int minimumMs)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), minimumMs_(minimumMs) {
     setObjectName(QStringLiteral("Tsplash"));
     setWindowTitle(QStringLiteral("Boxes in a box"));
     setFixedSize(391, 295);
@@ -44,6 +44,7 @@ TTsplash::TTsplash(QWidget* parent, int minimumMs)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(minimumMs);
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TTsplash::Timer1Timer);
 
     Timer3 = new QTimer(this);
@@ -52,6 +53,7 @@ TTsplash::TTsplash(QWidget* parent, int minimumMs)
     connect(Timer3, &QTimer::timeout, this, &TTsplash::Timer3Timer);
 
     FormCreate();
+    shown_.start();
     Timer1->start();
     Timer3->start();
 }
@@ -65,6 +67,12 @@ bool TTsplash::FormCloseQuery() const {
 }
 
 void TTsplash::Timer1Timer() {
+    // Even a precise timer may be delivered a little early; the minimum is measured, not assumed.
+    const qint64 left = minimumMs_ - shown_.elapsed();
+    if (left > 0) {
+        Timer1->start(static_cast<int>(left));
+        return;
+    }
     Timer1->stop();
 }
 
@@ -88,7 +96,7 @@ void TTsplash::closeEvent(QCloseEvent* event) {
     }
     // A close that reaches the splash once it may close: it keeps the picture up a full minimum
     // time from here, without handling messages, and is then destroyed.
-    QThread::msleep(static_cast<unsigned long>(Timer1->interval()));
+    QThread::msleep(static_cast<unsigned long>(minimumMs_));
     setAttribute(Qt::WA_DeleteOnClose);
     event->accept();
 }

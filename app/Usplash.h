@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -37,6 +38,8 @@ class TTsplash : public QWidget {
     QTimer* Timer1;
     QTimer* Timer3;
     int step_ = 0;
+    int minimumMs_;
+    QElapsedTimer shown_;  // since the window was created
 };
 
 }  // namespace lex

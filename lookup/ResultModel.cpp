@@ -2,6 +2,7 @@
 
 #include <QColor>
 
+#include "app/Controls.h"
 #include "data/ResultQuery.h"
 #include "data/Schema.h"
 
@@ -34,7 +35,7 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
         return row.qty;
     }
     if (role == Qt::ForegroundRole && field == QLatin1String("Data"))
-        return QColor(Qt::blue);
+        return readableOn(QColor(Qt::blue), QPalette::ToolTipBase);
     return {};
 }
 

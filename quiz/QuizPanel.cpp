@@ -42,7 +42,8 @@ QuizControls createQuizPanel(QFrame* panel) {
     c.Label5 = placed(new QLabel(QStringLiteral("เกมส์เศรษฐีคำศัพท์วิศวกรรม"), panel), "Label5", 16, 11,
                       293, 29);
     c.Label5->setFont(font(24, true));
-    c.Label5->setStyleSheet(QStringLiteral("color: blue;"));
+    c.Label5->setStyleSheet(
+        QStringLiteral("color: %1;").arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
     c.Label5->adjustSize();
     c.Bevel4 = frame(panel, "Bevel4", 16, 56, 737, 17, QFrame::HLine);
     c.Button19 = button(panel, "Button19", QStringLiteral("จบเกมส์"), QString(), 680, 15, 74, 25);
@@ -75,7 +76,8 @@ QuizControls createQuizPanel(QFrame* panel) {
         b->setText(QStringLiteral("คำตอบที่ %1").arg(i + 1));
         b->setCheckable(true);
         b->setFont(font(24, true));
-        b->setStyleSheet(QStringLiteral("QToolButton { color: navy; }"));
+        b->setStyleSheet(QStringLiteral("QToolButton { color: %1; }")
+                             .arg(readableOn(QColor(0, 0, 128), QPalette::Button).name()));
         b->setCursor(Qt::PointingHandCursor);
         c.answers[static_cast<size_t>(i)] = b;
     }
@@ -96,7 +98,8 @@ QuizControls createQuizPanel(QFrame* panel) {
     c.Panel3->setFrameShadow(QFrame::Sunken);
     c.Label7 = placed(new QLabel(QStringLiteral("0"), c.Panel3), "Label7", 13, 11, 109, 58);
     c.Label7->setFont(font(48, true));
-    c.Label7->setStyleSheet(QStringLiteral("color: blue;"));
+    c.Label7->setStyleSheet(
+        QStringLiteral("color: %1;").arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
     c.Label7->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     c.Button20 =
         button(panel, "Button20", QStringLiteral("ขอเปลี่ยนชื่อผู้เล่น"), QString(), 615, 390, 137, 25);

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,8 +82,24 @@ class TestApp : public QObject {
         splash.show();
         QVERIFY(!splash.close());
         QVERIFY(splash.isVisible());
+        // A timer delivered early does not free it before its time.
         splash.Timer1Timer();
-        QVERIFY(splash.FormCloseQuery());
+        QVERIFY(!splash.FormCloseQuery());
+        QVERIFY(!splash.close());
+    }
+
+    // Measured on the clock, as a user would: the splash never frees itself early.
+    void splashMinimumTimeHoldsOnTheClock() {
+        constexpr int minimum = 300;
+        for (int run = 0; run < 5; ++run) {
+            TTsplash splash(nullptr, minimum);
+            QElapsedTimer clock;  // started after the splash's own clock: never longer than it
+            clock.start();
+            while (!splash.FormCloseQuery())
+                QCoreApplication::processEvents(QEventLoop::AllEvents |
+                                                QEventLoop::WaitForMoreEvents);
+            QVERIFY2(clock.elapsed() >= minimum, qPrintable(QString::number(clock.elapsed())));
+        }
     }
 
     void startupFailuresEndWithExitCodeOne_data() {

@@ -15,8 +15,11 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <QAccessible>
+
 #include "app/Application.h"
 #include "app/Clock.h"
+#include "app/Controls.h"
 #include "app/Gauge.h"
 #include "app/Main.h"
 #include "app/StartupSequence.h"
@@ -78,6 +81,127 @@ class TestMainWindow : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // The history offers itself in the drop-down list only: what the user types is what is
+    // searched and recorded, never a completion of it.
+    void typedTextIsSearchedAsTyped() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* box = find<QComboBox>(form, "ComboBox1");
+        search(form, QStringLiteral("steel beam"));
+        QCOMPARE(form.query1().recordCount(), 1);
+        box->setEditText(QString());
+        box->setFocus();
+        QTest::keyClicks(box, QStringLiteral("steel"));
+        QCOMPARE(box->currentText(), QStringLiteral("steel"));
+        QCOMPARE(box->lineEdit()->selectedText(), QString());
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(form.query1().recordCount(), 3);  // steel, steel beam and เหล็กกล้า's Steel
+        QCOMPARE(box->itemText(0), QStringLiteral("steel"));
+        QCOMPARE(box->itemText(1), QStringLiteral("steel beam"));
+        QCOMPARE(box->count(), 2);
+    }
+
+    // Tab walks every reachable control once in the window's order and comes back round; the
+    // grids keep the arrow keys for their rows.
+    void tabWalksEveryControlInOrder() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        search(form, QStringLiteral("beam"));
+        doubleClickRow(find<QTableView>(form, "DBGrid1"), 0);  // the list's buttons come alive
+        auto* box = find<QComboBox>(form, "ComboBox1");
+        box->setFocus();
+        const QStringList expected{
+            "ComboBox1",    "Button1",  "SpeedButton6", "SpeedButton7", "DBGrid1", "DBGrid2",
+            "DBNavigator1", "Button8",  "Button9",      "Edit3",        "Edit2",   "Button2",
+            "Button3",      "Button4",  "Button5",      "Button6",      "Button7", "Button10",
+            "Button11",     "Button12", "Button13",     "ComboBox1"};
+        QStringList walked{QApplication::focusWidget()->objectName()};
+        if (walked.first().isEmpty())  // the box's own line edit holds the focus
+            walked.first() = QApplication::focusWidget()->parentWidget()->objectName();
+        for (int i = 1; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* w = QApplication::focusWidget();
+            walked << (w->objectName().isEmpty() && w->parentWidget()
+                           ? w->parentWidget()->objectName()
+                           : w->objectName());
+        }
+        QCOMPARE(walked, expected);
+        // Shift+Tab leaves a grid backwards too.
+        find<QTableView>(form, "DBGrid2")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("DBGrid1"));
+        // Down moves the result grid's row, not the focus.
+        auto* grid = find<QTableView>(form, "DBGrid1");
+        const int row = grid->currentIndex().row();
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QCOMPARE(grid->currentIndex().row(), row + 1);
+    }
+
+    // Every control a user can reach has a name a screen reader can say.
+    void everyReachableControlHasAName() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        QStringList nameless;
+        for (QWidget* w : form.findChildren<QWidget*>()) {
+            if (w->isHidden() || w->objectName().isEmpty() || !w->isVisibleTo(&form))
+                continue;
+            const bool reachable =
+                w->focusPolicy() != Qt::NoFocus || !w->toolTip().isEmpty() ||
+                qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->pixmap().isNull();
+            if (!reachable)
+                continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            const QString name = a ? a->text(QAccessible::Name) : QString();
+            bool readable = false;
+            for (QChar c : name)
+                readable = readable || c.isLetterOrNumber();
+            if (!readable)
+                nameless << w->objectName();
+        }
+        QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(u' ')));
+        QAccessibleInterface* remove =
+            QAccessible::queryAccessibleInterface(find<QWidget>(form, "DBNavigator1"));
+        QCOMPARE(remove->text(QAccessible::Name), QStringLiteral("ลบศัพท์ออกจากรายการ"));
+    }
+
+    // On a dark theme the headwords take a lighter blue that stays readable (4.5 : 1); on the
+    // ordinary light theme they stay pure blue.
+    void headwordsStayReadableOnADarkTheme() {
+        QCOMPARE(readableOn(QColor(Qt::blue), QColor(255, 255, 225)), QColor(Qt::blue));
+        const QColor dark(43, 43, 43);
+        const QColor shade = readableOn(QColor(Qt::blue), dark);
+        auto lum = [](const QColor& c) {
+            auto ch = [](double v) {
+                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * ch(c.redF()) + 0.7152 * ch(c.greenF()) + 0.0722 * ch(c.blueF());
+        };
+        QVERIFY((lum(shade) + 0.05) / (lum(dark) + 0.05) >= 4.5);
+        QCOMPARE(shade.hslHue(), QColor(Qt::blue).hslHue());
+
+        const QPalette before = QApplication::palette();
+        QPalette darkPalette = before;
+        darkPalette.setColor(QPalette::ToolTipBase, dark);
+        darkPalette.setColor(QPalette::Window, dark);
+        QApplication::setPalette(darkPalette);
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        search(form, QStringLiteral("beam"));
+        const QColor shown = find<QTableView>(form, "DBGrid1")
+                                 ->model()
+                                 ->index(0, 0)
+                                 .data(Qt::ForegroundRole)
+                                 .value<QColor>();
+        QApplication::setPalette(before);
+        QCOMPARE(shown, shade);
+    }
 
     void layoutMatchesTheTables() {
         test::TempDataDir dir(test::sampleEntries());

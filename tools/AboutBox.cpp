@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "app/Controls.h"
 #include "app/Resources.h"
 #include "tools/WebLinks.h"
 
@@ -43,7 +44,8 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
 
     Label8 = label(this, "Label8", QStringLiteral("เวบไซต์ : "), 324, 17, true);
     Label4 = label(this, "Label4", QString::fromLatin1(kPublisherBase), 376, 17);
-    Label4->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    Label4->setStyleSheet(QStringLiteral("color: %1; text-decoration: underline;")
+                              .arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
     Label4->adjustSize();
     for (QLabel* l : {Label4, Label8}) {
         l->setCursor(Qt::PointingHandCursor);
@@ -51,11 +53,13 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     }
     label(this, "Label9", QStringLiteral("อีเมล์ :"), 324, 36, true);
     QLabel* email = label(this, "Label10", QString::fromLatin1(kEmail), 376, 35);
-    email->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    email->setStyleSheet(QStringLiteral("color: %1; text-decoration: underline;")
+                             .arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
     email->adjustSize();
     label(this, "Label2", QStringLiteral("โทรศัพท์ :"), 324, 54, true);
     QLabel* phone = label(this, "Label7", QString::fromLatin1(kTelephone), 376, 54);
-    phone->setStyleSheet(QStringLiteral("color: blue;"));
+    phone->setStyleSheet(
+        QStringLiteral("color: %1;").arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
     phone->setCursor(Qt::PointingHandCursor);
 
     // The product line and the copyright notice under the picture.

@@ -10,6 +10,7 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
+#include "app/Controls.h"
 #include "app/UserDialogs.h"
 
 namespace lex {
@@ -62,7 +63,8 @@ ConversionPanel::ConversionPanel(QFrame* panel) {
     title.setPixelSize(24);
     title.setBold(true);
     Label9->setFont(title);
-    Label9->setStyleSheet(QStringLiteral("color: blue;"));
+    Label9->setStyleSheet(
+        QStringLiteral("color: %1;").arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
     Label9->move(16, 11);
     Label9->adjustSize();
 

@@ -2,6 +2,7 @@
 
 #include <QColor>
 
+#include "app/Controls.h"
 #include "data/Table.h"
 
 namespace lex {
@@ -32,7 +33,7 @@ QVariant ChosenListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole)
         return rows_[index.row()].value(QStringLiteral("Data"));
     if (role == Qt::ForegroundRole)
-        return QColor(Qt::blue);
+        return readableOn(QColor(Qt::blue), QPalette::ToolTipBase);
     return {};
 }
 
