@@ -79,10 +79,12 @@ bool readsAsExplanation(QString text) {
         QStringLiteral("เพื่อ"),    QStringLiteral("สำหรับ"), QStringLiteral("เมื่อ"),
         QStringLiteral("ด้วย"),    QStringLiteral("จาก"),   QStringLiteral("กับ"),
         QStringLiteral("ระหว่าง"), QStringLiteral("คือ"),    QStringLiteral("เช่น"),
+        QStringLiteral("ในภาษา"), QStringLiteral("เรียก"),
     };
     static const QStringList opening{
-        QStringLiteral("ใช้"), QStringLiteral("เป็น"), QStringLiteral("มี"),  QStringLiteral("ทำ"),
-        QStringLiteral("ให้"), QStringLiteral("เกิด"), QStringLiteral("ไม่"),
+        QStringLiteral("ใช้"), QStringLiteral("เป็น"),  QStringLiteral("มี"),
+        QStringLiteral("ทำ"), QStringLiteral("ให้"),   QStringLiteral("เกิด"),
+        QStringLiteral("ไม่"), QStringLiteral("หน่วย"), QStringLiteral("แบบ"),
     };
     for (const QString& w : inside)
         if (text.contains(w))
@@ -107,7 +109,8 @@ bool isShortSynonym(QString part) {
 }
 
 // The Thai terms of one item of TERMS: the item without its parentheses, and every Thai text in
-// them.
+// parentheses after it. A group in parentheses before the item's text is a label ("(ไฟฟ้า) สายดิน")
+// and names no term.
 void addTermsOfItem(const QString& item, QStringList* terms) {
     QString base;
     QStringList inParentheses;
@@ -119,7 +122,8 @@ void addTermsOfItem(const QString& item, QStringList* terms) {
                 group += c;
         } else if (c == u')' && depth > 0) {
             if (--depth == 0) {
-                inParentheses << group;
+                if (!base.trimmed().isEmpty())
+                    inParentheses << group;
                 group.clear();
             } else {
                 group += c;
@@ -137,6 +141,17 @@ void addTermsOfItem(const QString& item, QStringList* terms) {
         for (const QString& piece : splitOutsideParentheses(g, u", "))
             if (hasThai(piece) && !piece.trimmed().isEmpty())
                 *terms << piece.simplified();
+}
+
+// `part` without a leading label in parentheses ("(ชลศาสตร์) ทางน้ำ"), or empty when it has none.
+QString afterLabel(const QString& part) {
+    const QString trimmed = part.trimmed();
+    if (!trimmed.startsWith(u'('))
+        return {};
+    const qsizetype close = trimmed.indexOf(QStringLiteral(") "));
+    if (close < 0 || trimmed.lastIndexOf(u'(', close) != 0)
+        return {};
+    return trimmed.mid(close + 2).trimmed();
 }
 
 // English names of the fields, for labelling English definitions; a field missing here keeps
@@ -396,8 +411,18 @@ QStringList thaiTermsOf(const QString& meaning) {
     QStringList terms;
     for (const QString& item : splitOutsideParentheses(parts.first(), u", "))
         addTermsOfItem(item, &terms);
-    if (!terms.isEmpty() && parts.size() > 1 && isShortSynonym(parts[1]))
-        addTermsOfItem(parts[1], &terms);
+    if (!terms.isEmpty() && parts.size() > 1) {
+        if (!afterLabel(parts.first()).isEmpty()) {
+            // Senses labelled in the line, "(ชลศาสตร์) ทางน้ำ, คลอง; (โยธา) เหล็กรางน้ำ": the
+            // terms of every labelled part, but no explanation.
+            for (const QString& part : parts.mid(1))
+                for (const QString& item : splitOutsideParentheses(afterLabel(part), u", "))
+                    if (!item.trimmed().contains(u' ') && !readsAsExplanation(item))
+                        addTermsOfItem(item, &terms);
+        } else if (isShortSynonym(parts[1])) {
+            addTermsOfItem(parts[1], &terms);
+        }
+    }
     terms.removeDuplicates();
     return terms;
 }

@@ -47,9 +47,10 @@ std::vector<SourceEntry> readSourceFile(const QString& path);
 
 // The Thai terms of an English-to-Thai meaning "TERMS[; EXPLANATION]": every item of TERMS (the
 // items are separated by ", "), each Thai text in parentheses right after an item (a variant
-// spelling or synonym: "แก๊ส (ก๊าซ)" gives แก๊ส and ก๊าซ), and, for files still written the older
-// way, a second "; " part that is a short Thai term without spaces or explanation words. Latin
-// abbreviations in parentheses are left out. Empty when the meaning starts with no Thai.
+// spelling or synonym: "แก๊ส (ก๊าซ)" gives แก๊ส and ก๊าซ), and, for files written other ways, a
+// second "; " part that is a short Thai term without spaces or explanation words, or the terms of
+// senses labelled in the line ("(ชลศาสตร์) ทางน้ำ; (โยธา) เหล็กรางน้ำ"). Labels and Latin
+// abbreviations in parentheses are left out. Empty when TERMS holds no Thai.
 QStringList thaiTermsOf(const QString& meaning);
 
 // The first item of a term list (code 1 or 2 meaning, parts separated by "; " and ", ", a leading

@@ -315,6 +315,12 @@ class TestDictionary : public QObject {
         row("explanation with spaces", "งาน; หน่วยพื้นที่ 400 ตารางเมตร", {QStringLiteral("งาน")});
         row("remark in parentheses", "เมตร; (ตัวสะกดแบบอังกฤษของ meter)", {QStringLiteral("เมตร")});
         row("only a third part", "ท่อ; ท่อที่ใช้ส่งน้ำ; ท่อส่ง", {QStringLiteral("ท่อ")});
+        row("senses labelled in the line", "(ชลศาสตร์) ทางน้ำ, ร่องน้ำ; (โยธา) เหล็กรางน้ำ",
+            {QStringLiteral("ทางน้ำ"), QStringLiteral("ร่องน้ำ"), QStringLiteral("เหล็กรางน้ำ")});
+        row("labelled explanation", "(ชลศาสตร์) ตลิ่ง; (ไฟฟ้า) ชุด เช่น ชุดตัวเก็บประจุ, บัส สายร่วม",
+            {QStringLiteral("ตลิ่ง")});
+        row("the unit named", "กำลังไฟฟ้ารีแอกทีฟ; หน่วยวาร์", {QStringLiteral("กำลังไฟฟ้ารีแอกทีฟ")});
+        row("remark before an explanation", "ท่อ; (ประปา) ท่อส่งน้ำ", {QStringLiteral("ท่อ")});
         row("no Thai", "ohm", {});
         row("no Thai first", "5G; ท่อส่ง", {});
     }
