@@ -197,6 +197,16 @@ class Direction {
 
     bool contains(const QString& headword) const { return positions_.contains(keyOf(headword)); }
 
+    // The fields of the senses the headword's meaning holds.
+    QSet<QString> fieldsOf(const QString& headword) const {
+        QSet<QString> fields;
+        const auto it = positions_.constFind(keyOf(headword));
+        if (it != positions_.constEnd())
+            for (const Sense& s : entries_[static_cast<size_t>(*it)].senses)
+                fields.insert(s.field);
+        return fields;
+    }
+
     // Joins `sense` to the headword's meaning: without the items it already has, and only
     // while the meaning fits.
     void add(const QString& headword, const Sense& sense, int qty = 0) {
@@ -526,13 +536,39 @@ std::vector<DictionaryEntry> buildDefaultDictionary(const DefaultDictionarySourc
         return directions.try_emplace(type, type).first->second;
     };
     std::vector<SourceEntry> englishThai;  // the code-1 entries as written, for code 2
+    std::vector<SourceEntry> definitions;  // code 3, joined once code 1 is known
     for (const QString& path : sources.files) {
         for (SourceEntry& s : readSourceFile(path)) {
+            if (s.entry.type == 3) {
+                definitions.push_back(std::move(s));
+                continue;
+            }
             direction(s.entry.type).add(s.entry.headword, {s.field, s.entry.meaning}, s.entry.qty);
             if (s.entry.type == 1)
                 englishThai.push_back(std::move(s));
         }
     }
+
+    // English to English as written. A definition from a further field joins only where the
+    // English-to-Thai entry kept a sense of that field: where that field's Thai terms all
+    // repeated the first field's, the two fields define the same sense.
+    Direction& englishEnglish = direction(3);
+    int sameSense = 0;
+    for (const SourceEntry& s : definitions) {
+        const QString& headword = s.entry.headword;
+        if (englishEnglish.contains(headword) && direction(1).contains(headword) &&
+            !englishEnglish.fieldsOf(headword).contains(s.field) &&
+            !direction(1).fieldsOf(headword).contains(s.field)) {
+            ++sameSense;
+            continue;
+        }
+        englishEnglish.add(headword, {s.field, s.entry.meaning}, s.entry.qty);
+    }
+    if (notes && sameSense > 0)
+        *notes << QStringLiteral(
+                      "code 3: %1 definitions of a further field were left out: the "
+                      "English-to-Thai entry gives that field no other sense.")
+                      .arg(sameSense);
 
     // Thai to English: every Thai term of every written English-to-Thai entry.
     Direction& thaiEnglish = direction(2);
@@ -541,7 +577,6 @@ std::vector<DictionaryEntry> buildDefaultDictionary(const DefaultDictionarySourc
             thaiEnglish.add(term, {s.field, s.entry.headword, true});
 
     // English to English: WordNet only where no file defines a code-1 headword.
-    Direction& englishEnglish = direction(3);
     WordNet wordnet(sources.wordnetDirectory);
     wordnet.setTechnicalTopics(technicalTopics());
     if (!sources.wordnetDirectory.isEmpty() && wordnet.isAvailable()) {

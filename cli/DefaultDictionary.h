@@ -26,7 +26,9 @@ namespace lex {
 // One entry per headword and direction. A headword written more than once has its senses joined:
 // when they come from different fields each is labelled "(field) ", items that repeat an item
 // already in the meaning are dropped, and a sense that would take the meaning past 255
-// characters is left out (the notes name those headwords).
+// characters is left out (the notes name those headwords). The English definition of a further
+// field joins only when the English-to-Thai entry kept a sense of that field (when its Thai
+// terms all repeated another field's, the fields share one sense and one definition).
 struct DefaultDictionarySources {
     QStringList files;         // dictionary text files, in order of precedence
     QString wordnetDirectory;  // empty or missing: no WordNet part

@@ -362,7 +362,9 @@ class TestDictionary : public QObject {
                   "long\t" +
                       longA +
                       "\t1\n"
-                      "shoulder\tThe strip beside the traffic lanes of a road.\t3\n");
+                      "shoulder\tThe strip beside the traffic lanes of a road.\t3\n"
+                      "beam\tA member that carries loads mainly by bending.\t3\n"
+                      "strut\tA member in compression.\t3\n");
         writeFile(b,
                   "# field: วิศวกรรมเครื่องกล\n"
                   "shoulder\tบ่าเพลา, ไหล่ทาง\t1\n"
@@ -373,7 +375,9 @@ class TestDictionary : public QObject {
                       longB +
                       "\t1\n"
                       "shoulder\tA step where the diameter of a shaft changes.\t3\n"
-                      "shoulder\tA step where the diameter of a shaft changes\t3\n");
+                      "shoulder\tA step where the diameter of a shaft changes\t3\n"
+                      "beam\tA long bar that bends under load.\t3\n"
+                      "strut\tA bar that holds two parts apart.\t3\n");
         writeFile(c, "beam\tคาน\t1\nเสา\tcolumn; post\t2\nshaft\tเพลา\t1\n");
         QStringList notes;
         const std::vector<DictionaryEntry> built = buildDefaultDictionary({{a, c, b}, {}}, &notes);
@@ -392,6 +396,13 @@ class TestDictionary : public QObject {
                  QStringLiteral("(civil engineering) The strip beside the traffic lanes of a "
                                 "road. (mechanical engineering) A step where the diameter of a "
                                 "shaft changes."));
+        // Where the Thai terms of a further field repeat the first's, so does the definition.
+        QCOMPARE(englishEnglish.value(QStringLiteral("beam")),
+                 QStringLiteral("A member that carries loads mainly by bending."));
+        QVERIFY(notes.join(u'\n').contains(QStringLiteral("code 3: 1 definitions of a further")));
+        QCOMPARE(englishEnglish.value(QStringLiteral("strut")),
+                 QStringLiteral("(civil engineering) A member in compression. (mechanical "
+                                "engineering) A bar that holds two parts apart."));
         // Thai to English from every Thai term; homographs of two fields labelled, synonyms of
         // one field listed.
         QCOMPARE(thaiEnglish.value(QStringLiteral("คาน")),
