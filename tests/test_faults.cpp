@@ -299,8 +299,9 @@ class TestFaults : public QObject {
         test::TempDataDir dir(test::sampleEntries());
         openToEveryone(dir.path());
         const QString path = file.isEmpty() ? dir.path() : dir.file(file);
-        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(permissions)));
+        // Taken while every file can be read: an ordinary user cannot read a file of mode 000.
         const auto before = snapshot(dir.path());
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(permissions)));
         {
             AsOrdinaryUser user;
             if (opens) {
@@ -385,9 +386,10 @@ class TestFaults : public QObject {
             f.write(QByteArray(garbage, sizeof garbage - 1));
         }
         openToEveryone(dir.path());
+        const auto before = snapshot(dir.path());  // while every file can be read
+        const QFileDevice::Permissions readable = QFile::permissions(store);
         if (damage == QLatin1String("unreadable"))
             QVERIFY(QFile::setPermissions(store, {}));
-        const auto before = snapshot(dir.path());
         auto user = std::make_unique<AsOrdinaryUser>();
         test::ScriptedDialogs dialogs;
         HighScore score(dir.path());
@@ -403,6 +405,8 @@ class TestFaults : public QObject {
         QVERIFY(dialogs.boxes.size() > 1);
         QCOMPARE(dialogs.boxes.back().text, QStringLiteral("Error in Opening Created Key 3"));
         user.reset();
+        if (damage == QLatin1String("unreadable"))
+            QVERIFY(QFile::setPermissions(store, readable));
         QVERIFY(snapshot(dir.path()) == before);
     }
 
