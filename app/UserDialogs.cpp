@@ -1,12 +1,13 @@
 #include "app/UserDialogs.h"
 
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QUrl>
 
@@ -76,7 +77,7 @@ void QtUserDialogs::openUrl(const QUrl& url) {
 }
 
 QString QtUserDialogs::saveFileName(QWidget* parent, const QString& caption, const QString& filter,
-                                   const QString& defaultSuffix) {
+                                    const QString& defaultSuffix) {
     QFileDialog dialog(parent, caption, QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
@@ -84,20 +85,39 @@ QString QtUserDialogs::saveFileName(QWidget* parent, const QString& caption, con
 }
 
 QString QtUserDialogs::openFileName(QWidget* parent, const QString& caption,
-                                   const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+                                    const QString& filter) {
+    // Any name is accepted: a name that does not exist is the caller's to report.
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
+
+namespace {
+
+// The print dialogs here only set the printer up; their confirm button stores the choice and
+// must not promise to print.
+void confirmWithOk(QPrintDialog& dialog) {
+    for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
+        if (QPushButton* ok = box->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
+}
+
+}  // namespace
 
 bool QtUserDialogs::printDialog(QWidget* parent, QPrinter& printer, int lastPage) {
     QPrintDialog dialog(&printer, parent);
     dialog.setMinMax(1, std::max(1, lastPage));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    confirmWithOk(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
 void QtUserDialogs::printerSetup(QWidget* parent) {
-    QPrinter printer;
+    // The process's current printer: the choice stays for the next time the dialog opens.
+    static QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, parent);
+    confirmWithOk(dialog);
     dialog.exec();
 }
 

@@ -124,6 +124,20 @@ sqlite3* Database::handle() const {
     return nullptr;
 }
 
+QStringList Database::thaiHeadwords() const {
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT DISTINCT Data FROM %1.Main_Data WHERE Type IN (2, 4)")
+                  .arg(schema::mainData().schema));
+    if (!q.exec())
+        throw DataError(
+            QStringLiteral("The dictionary could not be read: %1").arg(q.lastError().text()));
+    QStringList words;
+    while (q.next())
+        words << q.value(0).toString();
+    return words;
+}
+
 QString Database::lastEngineError() const {
     sqlite3* h = handle();
     return h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString();

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 struct sqlite3;
 
@@ -31,6 +32,10 @@ class Database {
 
     // The engine's text of its last error on this connection.
     QString lastEngineError() const;
+
+    // The headwords of the dictionary's Thai-headword directions (Thai to English, Thai to
+    // Thai), each once.
+    QStringList thaiHeadwords() const;
 
   private:
     void attach(const QString& fileName, const QString& schema, bool readOnly);

@@ -24,6 +24,7 @@ class Table : public QObject {
     Table(const Database& db, const TableDef& def, QObject* parent = nullptr);
 
     const TableDef& def() const { return def_; }
+    const Database& database() const { return db_; }
     State state() const { return state_; }
     bool isOpen() const { return state_ != State::Inactive; }
 

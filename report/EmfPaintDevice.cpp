@@ -1,7 +1,9 @@
 #include "report/EmfPaintDevice.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGradient>
+#include <QHash>
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
@@ -137,8 +139,20 @@ struct FontKey {
     bool underline = false;
     bool strikeOut = false;
     qint32 escapement = 0;  // tenths of a degree, counter-clockwise
+    quint8 charset = U_DEFAULT_CHARSET;
     bool operator==(const FontKey&) const = default;
 };
+
+// The character set a font record names: Thai for a face that writes Thai, as the platform's own
+// pictures name it, so that a reader picks a Thai face for the text.
+quint8 charsetOf(const QString& family) {
+    static QHash<QString, quint8> known;
+    const auto it = known.constFind(family);
+    if (it != known.constEnd())
+        return *it;
+    const bool thai = QFontDatabase::writingSystems(family).contains(QFontDatabase::Thai);
+    return *known.insert(family, thai ? quint8(U_THAI_CHARSET) : quint8(U_DEFAULT_CHARSET));
+}
 
 PenKey penKeyFor(const QPen& pen, const QTransform& xf) {
     PenKey key;
@@ -506,7 +520,7 @@ void EmfPaintEngine::selectFont(const FontKey& key) {
     const QString family = key.family.left(U_LF_FACESIZE - 1);
     std::memcpy(face, family.utf16(), size_t(family.size()) * 2);
     const U_LOGFONT lf = logfont_set(-key.height, 0, key.escapement, key.escapement, key.weight,
-                                     key.italic, key.underline, key.strikeOut, U_DEFAULT_CHARSET,
+                                     key.italic, key.underline, key.strikeOut, key.charset,
                                      U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS,
                                      U_ANTIALIASED_QUALITY, U_DEFAULT_PITCH | U_FF_DONTCARE, face);
     quint32 handle = 0;
@@ -925,6 +939,7 @@ void EmfPaintEngine::drawTextItem(const QPointF& p, const QTextItem& item) {
     key.italic = font.style() != QFont::StyleNormal;
     key.underline = font.underline();
     key.strikeOut = font.strikeOut();
+    key.charset = charsetOf(font.family());
     const qreal angle = std::atan2(xf_.m12(), xf_.m11()) * 180.0 / std::numbers::pi;
     key.escapement = ((whole(-angle * 10) % 3600) + 3600) % 3600;
     selectFont(key);

@@ -378,6 +378,7 @@ struct FontDef {
     qint32 weight = 400;
     bool italic = false, underline = false, strikeOut = false;
     qint32 escapement = 0;
+    quint8 charset = 1;  // DEFAULT_CHARSET
 };
 
 struct Object {
@@ -626,6 +627,7 @@ class Interpreter {
         f.italic = r.u8(32);
         f.underline = r.u8(33);
         f.strikeOut = r.u8(34);
+        f.charset = r.u8(35);
         QString family;
         for (int i = 0; i < U_LF_FACESIZE; ++i) {
             const quint16 c = r.u16(40 + 2 * i);
@@ -755,6 +757,7 @@ class Interpreter {
             run.underline = font_.underline;
             run.strikeOut = font_.strikeOut;
             run.angle = font_.escapement / 10.0;
+            run.charset = font_.charset;
             run.color = textColor_;
             run.align = textAlign_;
             runs_->append(run);

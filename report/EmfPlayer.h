@@ -61,7 +61,8 @@ struct EmfTextRun {
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
-    qreal angle = 0;  // degrees, counter-clockwise (lfEscapement / 10)
+    qreal angle = 0;     // degrees, counter-clockwise (lfEscapement / 10)
+    quint8 charset = 1;  // lfCharSet: 1 default, 222 Thai
     QColor color;
     quint32 align = 0;  // the text alignment in force (TA_ flags)
 };

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPicture>
+#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -43,6 +45,9 @@ namespace {
 
 const QString kFilterSave = QStringLiteral("Prepared report file(*.PRP)");
 const QString kFilterLoad = QStringLiteral("Prepared report file (*.PRP)");
+const QString kNoPrinter = QStringLiteral(
+    "No printer is installed. Add a printer in the system's printer settings, or choose "
+    "\"Print to File (PDF)\" under Printer setup.");
 
 // The page size an EMF picture was drawn for, in pixels at 96 dots per inch, from its frame
 // (hundredths of a millimetre); an invalid size when the header does not tell.
@@ -57,6 +62,33 @@ QSize pictureSize(const QByteArray& emf) {
     if (w <= 0 || h <= 0 || w > 5000 || h > 5000)
         return {};
     return {roundHalfEven(w * 96 / 25.4), roundHalfEven(h * 96 / 25.4)};
+}
+
+// A printer for the Print button where the desktop's icon theme has none: paper coming out of a
+// printer body.
+QIcon printerIcon() {
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("document-print"));
+    if (!themed.isNull())
+        return themed;
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 40), 1.5));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(9, 3, 14, 10));  // the sheet going in
+    p.setBrush(QColor(120, 120, 130));
+    p.drawRoundedRect(QRectF(3, 12, 26, 11), 2, 2);  // the body
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(8, 19, 16, 10));  // the printed sheet
+    p.setPen(QPen(QColor(60, 60, 60), 1));
+    p.drawLine(QPointF(11, 23), QPointF(21, 23));
+    p.drawLine(QPointF(11, 26), QPointF(19, 26));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 200, 60));
+    p.drawEllipse(QPointF(25, 15.5), 1.5, 1.5);  // the power light
+    p.end();
+    return QIcon(pixmap);
 }
 
 }  // namespace
@@ -120,7 +152,9 @@ void TPrintProgressForm::setProgress(int percent) {
 }
 
 TReportPreview::TReportPreview(QWidget* parent)
-    : QMainWindow(parent, Qt::Window), pages_(std::make_unique<TPageList>()) {
+    : QMainWindow(parent, Qt::Window),
+      pages_(std::make_unique<TPageList>()),
+      printer_(QPrinter::HighResolution) {
     setObjectName(QStringLiteral("ReportPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Print Preview"));
@@ -131,12 +165,13 @@ TReportPreview::TReportPreview(QWidget* parent)
     auto* bar = addToolBar(QStringLiteral("ToolBar1"));
     bar->setObjectName(QStringLiteral("ToolBar1"));
     bar->setMovable(false);
-    auto add = [&](const char* name, const QString& hint, QStyle::StandardPixmap icon,
+    auto add = [&](const char* name, const QString& hint, const QIcon& icon,
                    void (TReportPreview::*handler)(), bool checkable = false) {
         auto* b = new QToolButton(bar);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(hint);
-        b->setIcon(style()->standardIcon(icon));
+        b->setAccessibleName(hint);  // a picture alone says nothing to a screen reader
+        b->setIcon(icon);
         b->setCheckable(checkable);
         b->setAutoExclusive(checkable);
         b->setAutoRaise(true);
@@ -145,32 +180,35 @@ TReportPreview::TReportPreview(QWidget* parent)
         return b;
     };
     bar->addSeparator();
-    ZoomFit = add("ZoomFit", QStringLiteral("Zoom to fit"), QStyle::SP_TitleBarNormalButton,
+    ZoomFit = add("ZoomFit", QStringLiteral("Zoom to fit"),
+                  style()->standardIcon(QStyle::SP_TitleBarNormalButton),
                   &TReportPreview::ZoomToFitClick, true);
-    Zoom100 = add("Zoom100", QStringLiteral("100%"), QStyle::SP_FileDialogDetailedView,
+    Zoom100 = add("Zoom100", QStringLiteral("100%"),
+                  style()->standardIcon(QStyle::SP_FileDialogDetailedView),
                   &TReportPreview::ZoomTo100Click, true);
-    ZoomToWidth = add("ZoomToWidth", QStringLiteral("Zoom to width"), QStyle::SP_TitleBarMaxButton,
+    ZoomToWidth = add("ZoomToWidth", QStringLiteral("Zoom to width"),
+                      style()->standardIcon(QStyle::SP_TitleBarMaxButton),
                       &TReportPreview::ZoomToWidthClick, true);
     ZoomToWidth->setChecked(true);
     bar->addSeparator();
-    add("FirstPage", QStringLiteral("First page"), QStyle::SP_MediaSkipBackward,
-        &TReportPreview::FirstPageClick);
-    add("PreviousPage", QStringLiteral("Previous page"), QStyle::SP_MediaSeekBackward,
-        &TReportPreview::PrevPageClick);
-    add("ToolButton2", QStringLiteral("Next page"), QStyle::SP_MediaSeekForward,
-        &TReportPreview::NextPageClick);
-    add("LastPage", QStringLiteral("Last page"), QStyle::SP_MediaSkipForward,
+    add("FirstPage", QStringLiteral("First page"),
+        style()->standardIcon(QStyle::SP_MediaSkipBackward), &TReportPreview::FirstPageClick);
+    add("PreviousPage", QStringLiteral("Previous page"),
+        style()->standardIcon(QStyle::SP_MediaSeekBackward), &TReportPreview::PrevPageClick);
+    add("ToolButton2", QStringLiteral("Next page"),
+        style()->standardIcon(QStyle::SP_MediaSeekForward), &TReportPreview::NextPageClick);
+    add("LastPage", QStringLiteral("Last page"), style()->standardIcon(QStyle::SP_MediaSkipForward),
         &TReportPreview::LastPageClick);
     bar->addSeparator();
-    PrintSetup = add("PrintSetup", QStringLiteral("Printer setup"), QStyle::SP_FileDialogListView,
-                     &TReportPreview::PrintSetupClick);
-    Print = add("Print", QStringLiteral("Print"), QStyle::SP_DialogSaveButton,
-                &TReportPreview::PrintClick);
+    PrintSetup =
+        add("PrintSetup", QStringLiteral("Printer setup"),
+            style()->standardIcon(QStyle::SP_FileDialogListView), &TReportPreview::PrintSetupClick);
+    Print = add("Print", QStringLiteral("Print"), printerIcon(), &TReportPreview::PrintClick);
     bar->addSeparator();
-    add("SaveReport", QStringLiteral("Save Report"), QStyle::SP_DriveFDIcon,
+    add("SaveReport", QStringLiteral("Save Report"), style()->standardIcon(QStyle::SP_DriveFDIcon),
         &TReportPreview::SaveClick);
-    add("LoadReport", QStringLiteral("Load Report"), QStyle::SP_DialogOpenButton,
-        &TReportPreview::LoadClick);
+    add("LoadReport", QStringLiteral("Load Report"),
+        style()->standardIcon(QStyle::SP_DialogOpenButton), &TReportPreview::LoadClick);
     bar->addSeparator();
     auto* exit = new QPushButton(QStringLiteral("&Close"), bar);
     exit->setObjectName(QStringLiteral("ExitButton"));
@@ -347,23 +385,32 @@ void TReportPreview::LastPageClick() {
 }
 
 void TReportPreview::PrintSetupClick() {
-    QPrinter chosen(QPrinter::HighResolution);
-    chosen.setPrinterName(printer_.printerName());
-    chosen.setCopyCount(printer_.copyCount());
-    chosen.setPageOrientation(printer_.pageLayout().orientation());
-    chosen.setFromTo(printer_.fromPage(), printer_.toPage());
-    chosen.setOutputFileName(printer_.outputFileName());
-    if (!UserDialogs::current().printDialog(this, chosen, pageCount()))
-        return;  // Cancel changes nothing
-    printer_.setPrinterName(chosen.printerName());
-    printer_.setOutputFormat(chosen.outputFormat());
-    printer_.setOutputFileName(chosen.outputFileName());
-    printer_.setCopyCount(chosen.copyCount());
-    printer_.setPageOrientation(chosen.pageLayout().orientation());
-    if (chosen.printRange() == QPrinter::PageRange)
-        printer_.setFromTo(chosen.fromPage(), chosen.toPage());
-    else
+    // The dialog works on the report's own printer, which keeps every choice (printer or file,
+    // copies, orientation, range) until the next change; Cancel leaves it as it was.
+    if (printer_.outputFileName().isEmpty() && installedPrinters().isEmpty())
+        UserDialogs::current().message(this, applicationTitle(), kNoPrinter, BoxIcon::Warning);
+    if (!UserDialogs::current().printDialog(this, printer_, pageCount()))
+        return;
+    if (printer_.printRange() != QPrinter::PageRange)
         printer_.setFromTo(0, 0);
+}
+
+std::function<QStringList()> TReportPreview::installedPrinters = [] {
+    return QPrinterInfo::availablePrinterNames();
+};
+
+QRectF fittedPage(const QPrinter& printer, QSizeF picture) {
+    // In device pixels, whose width and height may stand for different lengths.
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    const QRectF paperMm = printer.paperRect(QPrinter::Millimeter);
+    if (picture.isEmpty() || paperMm.isEmpty())
+        return QRectF(QPointF(0, 0), paper.size());
+    const double pxPerMmX = paper.width() / paperMm.width();
+    const double pxPerMmY = paper.height() / paperMm.height();
+    const QSizeF fitted = picture.scaled(paperMm.size(), Qt::KeepAspectRatio);
+    return QRectF((paperMm.width() - fitted.width()) / 2 * pxPerMmX,
+                  (paperMm.height() - fitted.height()) / 2 * pxPerMmY, fitted.width() * pxPerMmX,
+                  fitted.height() * pxPerMmY);
 }
 
 bool TReportPreview::printTo(QPrinter& target) {
@@ -371,36 +418,58 @@ bool TReportPreview::printTo(QPrinter& target) {
     const int last = target.toPage() > 0 ? std::min(target.toPage(), pageCount()) : pageCount();
     if (first > last)
         return false;
+    // Without a printer Qt turns a printer's output format to PDF, but with no file to write.
+    const bool toFile = !target.outputFileName().isEmpty();
+    if (!toFile && installedPrinters().isEmpty()) {
+        UserDialogs::current().message(this, applicationTitle(), kNoPrinter, BoxIcon::Warning);
+        return false;
+    }
     target.setFullPage(true);
     target.setDocName(windowTitle());
     TPrintProgressForm progress(this);
     progress.show();
-    QPainter painter;
-    if (!painter.begin(&target))
-        return false;
+    // Every page is drawn into a recording first and the printer is opened only after the last:
+    // a job once begun is handed to the spooler whole, whatever Cancel does, so a cancelled
+    // print must never begin one.
     const int copies = target.supportsMultipleCopies() ? 1 : std::max(1, target.copyCount());
     const int total = (last - first + 1) * copies;
-    int done = 0;
+    std::vector<QPicture> recorded;
+    recorded.reserve(static_cast<size_t>(last - first + 1));
+    for (int n = first; n <= last; ++n) {
+        const QByteArray picture = pages_->readPage(n);
+        QPicture page;
+        QPainter recorder(&page);
+        // A recording is played back scaled from its own resolution to the printer's.
+        recorder.scale(double(page.logicalDpiX()) / target.logicalDpiX(),
+                       double(page.logicalDpiY()) / target.logicalDpiY());
+        if (isValidEmf(picture, nullptr))
+            playEmf(picture, recorder, fittedPage(target, QSizeF(emfBounds(picture).size())));
+        recorder.end();
+        recorded.push_back(std::move(page));
+        progress.setProgress(static_cast<int>(recorded.size()) * copies * 100 / total / 5 * 5);
+        QCoreApplication::processEvents();
+        if (progress.cancelled())
+            return false;
+    }
+    QPainter painter;
+    if (!painter.begin(&target)) {
+        UserDialogs::current().message(
+            this, applicationTitle(),
+            QStringLiteral("Printing failed: the printer \"%1\" could not be opened.")
+                .arg(toFile ? target.outputFileName() : target.printerName()),
+            BoxIcon::Stop);
+        return false;
+    }
+    bool firstSheet = true;
     for (int copy = 0; copy < copies; ++copy) {
-        for (int n = first; n <= last; ++n) {
-            if (done > 0)
+        for (const QPicture& page : recorded) {
+            if (!firstSheet)
                 target.newPage();
-            const QByteArray picture = pages_->readPage(n);
-            if (isValidEmf(picture, nullptr))
-                playEmf(picture, painter,
-                        QRectF(target.paperRect(QPrinter::DevicePixel))
-                            .translated(-target.paperRect(QPrinter::DevicePixel).topLeft()));
-            ++done;
-            progress.setProgress(done * 100 / total / 5 * 5);
-            QCoreApplication::processEvents();
-            if (progress.cancelled()) {
-                target.abort();
-                return false;
-            }
+            firstSheet = false;
+            painter.drawPicture(0, 0, page);
         }
     }
-    painter.end();
-    return true;
+    return painter.end();
 }
 
 void TReportPreview::PrintClick() {

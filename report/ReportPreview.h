@@ -26,6 +26,11 @@ enum class ZoomMode { Fit, Width, Fixed };
 int zoomToFit(QSize control, QSize page);
 int zoomToWidth(QSize control, QSize page);
 
+// Where a page picture of `picture`'s proportions goes on the printer's paper, in device pixels:
+// as large as fits, centred, never stretched (an A4 portrait page on landscape paper stands in
+// the middle at full height).
+QRectF fittedPage(const QPrinter& printer, QSizeF picture);
+
 // The dialog shown while printing: a bar, "NN%  Completed" and Cancel.
 class TPrintProgressForm : public QDialog {
     Q_OBJECT
@@ -84,8 +89,13 @@ class TReportPreview : public QMainWindow {
     QPrinter& printer() { return printer_; }
     TPageList& pages() { return *pages_; }
     QWidget* previewBox() const;
-    // Prints the pages of the range to `target` (for the print command and for tests).
+    // Prints the pages of the range to `target` (for the print command and for tests): each page
+    // fitted to the paper with its proportions kept and centred. False when nothing was printed
+    // (cancelled, no printer, the printer refused); the user has been told why.
     bool printTo(QPrinter& target);
+
+    // The names of the installed printers (the system's; tests may replace it).
+    static std::function<QStringList()> installedPrinters;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

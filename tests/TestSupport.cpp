@@ -12,6 +12,7 @@ namespace lex::test {
 bool ScriptedDialogs::printDialog(QWidget*, QPrinter& printer, int lastPage) {
     boxes.push_back({QStringLiteral("print"), QString(), QString(), BoxIcon::None});
     printDialogLastPage = lastPage;
+    printDialogSawFiles.push_back(printer.outputFileName());
     if (printToPdf.empty() || printToPdf.front().isEmpty()) {
         if (!printToPdf.empty())
             printToPdf.pop_front();

@@ -85,6 +85,7 @@ class ScriptedDialogs : public UserDialogs {
     // Answers of the print dialog: OK prints to this PDF file (empty: Cancel).
     std::deque<QString> printToPdf;
     int printDialogLastPage = 0;
+    QStringList printDialogSawFiles;  // the printer's output file each time the dialog opened
     std::deque<bool> confirmAnswers;
     std::deque<QString> inputAnswers;
     QList<QUrl> openedUrls;

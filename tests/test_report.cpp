@@ -2,19 +2,24 @@
 // print commands, saving and loading, and printing to a PDF.
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
 #include "app/Application.h"
 #include "app/Main.h"
 #include "data/Table.h"
+#include "report/EmfPlayer.h"
 #include "report/PageList.h"
 #include "report/ReportPreview.h"
 #include "tests/TestSupport.h"
@@ -204,6 +209,146 @@ class TestReport : public QObject {
         preview->close();
     }
 
+    // Cancel while printing leaves no job behind: the printer is opened only once every page
+    // is ready, so a cancelled print never begins one.
+    void cancelledPrintLeavesNoJob() {
+        QTemporaryDir tmp;
+        TReportPreview* preview = preparedPreview(100);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = tmp.filePath(QStringLiteral("cancelled.pdf"));
+        printer.setOutputFileName(pdf);
+        QTimer::singleShot(0, preview, [preview] {
+            auto* cancel = preview->findChild<QPushButton*>(QStringLiteral("CancelButton"));
+            QVERIFY(cancel);
+            cancel->click();
+        });
+        QVERIFY(!preview->printTo(printer));
+        QVERIFY(!QFile::exists(pdf));
+        preview->close();
+    }
+
+    // Another paper or orientation keeps the page's proportions: fitted and centred.
+    void landscapePaperKeepsThePagesShape() {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+        const QRectF page = fittedPage(printer, QSizeF(794, 1123));
+        QVERIFY(qAbs(page.width() / page.height() - 794.0 / 1123.0) < 0.005);
+        QVERIFY(qAbs(page.height() - paper.height()) < 1.0);
+        QVERIFY(qAbs(page.center().x() - paper.width() / 2) < 1.0);
+        printer.setPageOrientation(QPageLayout::Portrait);
+        const QRectF whole = fittedPage(printer, QSizeF(794, 1123));
+        QVERIFY(qAbs(whole.width() - printer.paperRect(QPrinter::DevicePixel).width()) < 2.0);
+
+        // And the printed PDF has the landscape page with the picture upright in the middle.
+        QTemporaryDir tmp;
+        TReportPreview* preview = preparedPreview(3);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        printer.setOutputFileName(tmp.filePath(QStringLiteral("landscape.pdf")));
+        QVERIFY(preview->printTo(printer));
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {printer.outputFileName()});
+        QVERIFY(info.waitForFinished(20000));
+        QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QStringLiteral("842 x 595")));  // A4 landscape in points
+        preview->close();
+    }
+
+    // The three title lines share one size and end inside the band (200.15 mm from the paper's
+    // left edge), measured on the page picture itself; Thai faces carry the Thai character set.
+    void titleBlockStaysInsideItsBand() {
+        TPageList pages;
+        WordListReport::prepare(entries(1), pages);
+        const QList<EmfTextRun> runs = emfTextRuns(pages.readPage(1));
+        QList<EmfTextRun> title;
+        for (const EmfTextRun& run : runs)
+            if (run.position.y() < WordListReport::mm(10 + 26.19) &&
+                run.position.x() > WordListReport::mm(25 + 50))
+                title << run;
+        QSet<int> lines;  // a line may be drawn as several runs (Thai, then Latin)
+        for (const EmfTextRun& run : title) {
+            lines.insert(run.position.y());
+            QCOMPARE(run.pixelHeight, title.first().pixelHeight);
+            QVERIFY2(run.bounds.right() <= WordListReport::mm(25 + 175.15),
+                     qPrintable(QStringLiteral("%1 ends at %2 mm")
+                                    .arg(run.text)
+                                    .arg(run.bounds.right() * 25.4 / 96)));
+            QCOMPARE(run.charset, quint8(222));
+        }
+        QCOMPARE(lines.size(), 3);
+    }
+
+    void noPrinterIsToldNotSilent() {
+        const auto installed = TReportPreview::installedPrinters;
+        TReportPreview::installedPrinters = [] { return QStringList(); };
+        TReportPreview* preview = preparedPreview(1);
+        test::ScriptedDialogs dialogs;
+        preview->printer().setOutputFormat(QPrinter::NativeFormat);
+        preview->printer().setOutputFileName(QString());
+        tool(preview, "Print")->click();
+        TReportPreview::installedPrinters = installed;
+        QCOMPARE(dialogs.boxes.size(), size_t(1));
+        QVERIFY2(dialogs.boxes.back().text.startsWith(QStringLiteral("No printer is installed")),
+                 qPrintable(dialogs.boxes.back().kind + u':' + dialogs.boxes.back().text));
+        preview->close();
+    }
+
+    // The printer set-up remembers its choice: the next opening shows it, the next print uses it.
+    void printerSetupKeepsItsChoice() {
+        QTemporaryDir tmp;
+        TReportPreview* preview = preparedPreview(2);
+        test::ScriptedDialogs dialogs;
+        const QString pdf = tmp.filePath(QStringLiteral("kept.pdf"));
+        dialogs.printToPdf = {pdf, QString()};  // OK to a file, then Cancel
+        tool(preview, "PrintSetup")->click();
+        tool(preview, "PrintSetup")->click();
+        QCOMPARE(dialogs.printDialogSawFiles.size(), 2);
+        QCOMPARE(dialogs.printDialogSawFiles.at(1), pdf);
+        tool(preview, "Print")->click();
+        QVERIFY(QFile::exists(pdf));
+        preview->close();
+    }
+
+    // The open dialog takes a name that does not exist, so the preview can say so.
+    void openDialogAcceptsAMissingName() {
+        QTemporaryDir tmp;
+        const QString missing = tmp.filePath(QStringLiteral("missing.PRP"));
+        QTimer::singleShot(50, [missing] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            // Typed into the name box, as a user would.
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(missing);
+            QMetaObject::invokeMethod(dialog, "accept");
+            QTimer::singleShot(1000, [] {  // a dialog that refused the name gives up here
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
+                        d->reject();
+            });
+        });
+        QtUserDialogs real;
+        QCOMPARE(real.openFileName(nullptr, QStringLiteral("Load report"),
+                                   QStringLiteral("Prepared report file (*.PRP)")),
+                 missing);
+    }
+
+    void loanwordsStayWholeAcrossLines() {
+        const QString text = QStringLiteral("องศาฟาเรนไฮต์และอิมพีแดนซ์");
+        setThaiVocabulary({QStringLiteral("ฟาเรนไฮต์"), QStringLiteral("อิมพีแดนซ์")});
+        const QStringList pieces = linePieces(text);
+        setThaiVocabulary({});
+        QCOMPARE(pieces.join(QString()), text);
+        QVERIFY2(pieces.contains(QStringLiteral("ฟาเรนไฮต์")) ||
+                     pieces.contains(QStringLiteral("องศาฟาเรนไฮต์")),
+                 qPrintable(pieces.join(u'|')));
+        for (const QString& piece : pieces)
+            QVERIFY2(!piece.endsWith(QStringLiteral("อิมพี")), qPrintable(pieces.join(u'|')));
+    }
+
     void printButtonPreviewsTheChosenWords() {
         test::TempDataDir dir(test::sampleEntries());
         TForm1 form(dir.path());
@@ -217,6 +362,11 @@ class TestReport : public QObject {
         TReportPreview* preview = form.findChild<TReportPreview*>();
         QVERIFY(preview);
         QVERIFY(preview->isVisible());
+        QVERIFY(preview->isMaximized());
+        QCOMPARE(preview->normalGeometry().size(), QSize(652, 579));
+        QVERIFY(tool(preview, "Print")->icon().pixmap(16).toImage() !=
+                tool(preview, "SaveReport")->icon().pixmap(16).toImage());
+        QCOMPARE(tool(preview, "Print")->accessibleName(), QStringLiteral("Print"));
         QCOMPARE(preview->pageCount(), 1);
         QCOMPARE(form.table2().fieldInt(QStringLiteral("Data_ID")), 3);  // left on the last row
         QVERIFY(form.isEnabled());  // the main window keeps working

@@ -3,6 +3,7 @@
 #include <thai/thbrk.h>
 #include <thai/thwbrk.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace lex {
@@ -11,6 +12,84 @@ namespace {
 
 bool isThai(QChar c) {
     return c.unicode() >= 0x0E01 && c.unicode() <= 0x0E5B;
+}
+
+// The words no break may fall inside, as a trie over their characters.
+class Vocabulary {
+  public:
+    void clear() { nodes_.assign(1, Node{}); }
+
+    void add(const QString& word) {
+        int node = 0;
+        for (QChar c : word) {
+            const int next = child(node, c.unicode());
+            if (next >= 0) {
+                node = next;
+                continue;
+            }
+            nodes_.push_back(Node{});
+            const int made = static_cast<int>(nodes_.size()) - 1;
+            auto& children = nodes_[static_cast<size_t>(node)].children;
+            children.insert(std::lower_bound(children.begin(), children.end(),
+                                             std::pair<char16_t, int>(c.unicode(), 0)),
+                            {c.unicode(), made});
+            node = made;
+        }
+        nodes_[static_cast<size_t>(node)].word = true;
+    }
+
+    struct Found {
+        std::vector<bool> inside;  // a break at this offset would cut a known word
+        std::vector<int> edges;    // where known words begin and end: safe places to break
+    };
+
+    // The known words in `run`, the longest one at each place.
+    Found find(const QString& run) const {
+        Found found;
+        std::vector<bool>& inside = found.inside;
+        inside.assign(static_cast<size_t>(run.size()) + 1, false);
+        if (nodes_.size() <= 1)
+            return found;
+        for (qsizetype start = 0; start < run.size(); ++start) {
+            int node = 0;
+            qsizetype longest = 0;
+            for (qsizetype i = start; i < run.size(); ++i) {
+                node = child(node, run[i].unicode());
+                if (node < 0)
+                    break;
+                if (nodes_[static_cast<size_t>(node)].word)
+                    longest = i + 1 - start;
+            }
+            for (qsizetype at = start + 1; at < start + longest; ++at)
+                inside[static_cast<size_t>(at)] = true;
+            if (longest > 0) {
+                found.edges.push_back(static_cast<int>(start));
+                found.edges.push_back(static_cast<int>(start + longest));
+            }
+        }
+        return found;
+    }
+
+  private:
+    struct Node {
+        std::vector<std::pair<char16_t, int>> children;  // sorted by character
+        bool word = false;
+    };
+
+    int child(int node, char16_t c) const {
+        const auto& children = nodes_[static_cast<size_t>(node)].children;
+        const auto it =
+            std::lower_bound(children.begin(), children.end(), std::pair<char16_t, int>(c, 0),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+        return it != children.end() && it->first == c ? it->second : -1;
+    }
+
+    std::vector<Node> nodes_{Node{}};
+};
+
+Vocabulary& vocabulary() {
+    static Vocabulary words;
+    return words;
 }
 
 // The word boundaries libthai finds inside a run of Thai text, as offsets into the run.
@@ -26,6 +105,15 @@ std::vector<int> thaiBreaks(const QString& run) {
     const int found =
         th_brk_wc_find_breaks(breaker, wide.data(), positions.data(), positions.size());
     positions.resize(static_cast<size_t>(std::max(0, found)));
+    // The dictionary's own words: never cut, and a safe place to break on either side, which
+    // libthai does not know for a word missing from its list.
+    const Vocabulary::Found known = vocabulary().find(run);
+    positions.insert(positions.end(), known.edges.begin(), known.edges.end());
+    std::erase_if(positions, [&](int at) {
+        return at <= 0 || at >= run.size() || known.inside[static_cast<size_t>(at)];
+    });
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     return positions;
 }
 
@@ -54,6 +142,15 @@ void splitThai(const QString& piece, QStringList* out) {
 }
 
 }  // namespace
+
+void setThaiVocabulary(const QStringList& words) {
+    vocabulary().clear();
+    for (const QString& word : words) {
+        // A word of one or two letters is too short to tell apart from a piece of another.
+        if (word.size() >= 3 && std::all_of(word.begin(), word.end(), isThai))
+            vocabulary().add(word);
+    }
+}
 
 QStringList linePieces(const QString& part) {
     QStringList pieces;

@@ -16,4 +16,9 @@ QStringList breakLines(const QString& text, double width,
 // The pieces of one part of a text (exposed for tests).
 QStringList linePieces(const QString& part);
 
+// Thai words no line may break inside, besides what libthai's own word list knows: the
+// dictionary's Thai headwords, so that a loanword such as "ฟาเรนไฮต์" is never split where
+// libthai's list would split it. Replaces the words given before.
+void setThaiVocabulary(const QStringList& words);
+
 }  // namespace lex

@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "app/Controls.h"
 #include "app/Resources.h"
+#include "data/Database.h"
 #include "data/Table.h"
 #include "report/EmfPaintDevice.h"
 #include "report/PageList.h"
@@ -25,22 +27,45 @@ const QString kCordiaStandIn = QStringLiteral("Laksaman");
 
 constexpr double kBandRight = kLeftMargin + 175.15;
 
-// A one-line label at its place. The stand-in face is wider than the narrow face of the layout,
-// so a line that would run past the band's right edge is drawn a little smaller instead of being
-// cut off at the paper's edge.
-void drawTextAt(QPainter& p, double xMm, double yMm, const QString& text,
-                double rightMm = kBandRight) {
+// Labels keep a little room before the band's right edge, where printers may clip.
+constexpr double kEdgeRoomMm = 0.5;
+
+// The painter's font, made smaller where needed for every one of `texts` to fit `roomMm`, as
+// measured on the device the painter draws on. Font sizes do not scale widths in proportion
+// (the face is laid out at whole pixel sizes), so the width is measured again at each size.
+QFont fittingFont(const QPainter& p, const QStringList& texts, double roomMm) {
+    const double room = WordListReport::mm(roomMm);
+    auto widest = [&](const QFont& font) {
+        const QFontMetricsF metrics(font, p.device());
+        double width = 0;
+        for (const QString& text : texts)
+            width = std::max(width, metrics.horizontalAdvance(text));
+        return width;
+    };
+    QFont font = p.font();
+    const double first = widest(font);
+    if (first <= room || room <= 0)
+        return font;
+    font.setPointSizeF(font.pointSizeF() * room / first);
+    for (int step = 0; step < 50 && widest(font) > room && font.pointSizeF() > 1.0; ++step)
+        font.setPointSizeF(font.pointSizeF() * 0.98);
+    return font;
+}
+
+// One-line labels at their places, all in the painter's font shrunk by one common factor where
+// one of them would run past `rightMm`: the stand-in face is wider than the narrow face of the
+// layout, and a label cut at the paper's edge, or a title line smaller than its neighbours, looks
+// broken. Each keeps the baseline of the font as laid out.
+void drawLabels(QPainter& p, double xMm, const QList<std::pair<double, QString>>& labels,
+                double rightMm = kBandRight - kEdgeRoomMm) {
     const QFont original = p.font();
-    const double room = WordListReport::mm(rightMm - xMm);
-    const double width = QFontMetricsF(original).horizontalAdvance(text);
-    if (width > room && room > 0) {
-        QFont smaller = original;
-        smaller.setPointSizeF(original.pointSizeF() * room / width);
-        p.setFont(smaller);
-    }
-    p.drawText(QPointF(WordListReport::mm(xMm),
-                       WordListReport::mm(yMm) + QFontMetricsF(original).ascent()),
-               text);
+    QStringList texts;
+    for (const auto& label : labels)
+        texts << label.second;
+    const double ascent = QFontMetricsF(original, p.device()).ascent();
+    p.setFont(fittingFont(p, texts, rightMm - xMm));
+    for (const auto& [yMm, text] : labels)
+        p.drawText(QPointF(WordListReport::mm(xMm), WordListReport::mm(yMm) + ascent), text);
     p.setFont(original);
 }
 
@@ -95,22 +120,22 @@ void WordListReport::drawPage(QPainter& p, int page, const std::vector<ReportEnt
         p.drawPixmap(QRectF(mm(kLeftMargin + 1.06), mm(y + 1.06), mm(52.92), mm(23.81)), logo,
                      QRectF(logo.rect()));
         p.setFont(cordia(14));
-        drawTextAt(
-            p, kLeftMargin + 56.36, y + 2.12,
-            QStringLiteral("บริการอบรม - สัมมนางานด้านวิศวกรรมทุกชนิด เกร็ดความรู้ด้านก่อสร้าง เทคนิคต่างๆ"));
-        drawTextAt(p, kLeftMargin + 56.36, y + 9.79,
-                   QStringLiteral("เลือกซื้อโปรแกรมทางวิศวกรรมหลายชนิด ราคาไม่แพง มีให้เลือกหลายตัว"));
-        drawTextAt(p, kLeftMargin + 56.36, y + 17.20,
-                   QStringLiteral("แหล่งรวมความรู้ต่างๆ บทความ และชุมชนวิศวกรรม Online ที่ Kolvane"));
+        drawLabels(
+            p, kLeftMargin + 56.36,
+            {{y + 2.12,
+              QStringLiteral("บริการอบรม - สัมมนางานด้านวิศวกรรมทุกชนิด เกร็ดความรู้ด้านก่อสร้าง เทคนิคต่างๆ")},
+             {y + 9.79, QStringLiteral("เลือกซื้อโปรแกรมทางวิศวกรรมหลายชนิด ราคาไม่แพง มีให้เลือกหลายตัว")},
+             {y + 17.20,
+              QStringLiteral("แหล่งรวมความรู้ต่างๆ บทความ และชุมชนวิศวกรรม Online ที่ Kolvane")}});
         y += kTitleBandHeight;
     }
     const QFont headword = cordia(14, true);
     const QFont meaning = cordia(14);
-    const QFontMetricsF meaningMetrics(meaning);
+    const QFontMetricsF meaningMetrics(meaning, p.device());
     const double frameWidth = mm(168.28), frameHeight = mm(14.82);
     for (const ReportEntry& e : onPage) {
         p.setFont(headword);
-        drawTextAt(p, kLeftMargin + 3.70, y + 2.12, e.headword);
+        drawLabels(p, kLeftMargin + 3.70, {{y + 2.12, e.headword}});
         p.setFont(meaning);
         const QStringList lines = breakLines(e.meaning, frameWidth, [&](const QString& t) {
             return meaningMetrics.horizontalAdvance(t);
@@ -130,9 +155,9 @@ void WordListReport::drawPage(QPainter& p, int page, const std::vector<ReportEnt
     // The page element: the publisher's address at the left, the telephone at the right.
     const QFont foot = cordia(18);
     p.setFont(foot);
-    const QFontMetricsF footMetrics(foot);
+    const QFontMetricsF footMetrics(foot, p.device());
     const QString phone = QStringLiteral("โทร ") + QString::fromLatin1(TForm7::kTelephone);
-    drawTextAt(p, 27.78, 277.02, QString::fromLatin1(kPublisherBase));
+    drawLabels(p, 27.78, {{277.02, QString::fromLatin1(kPublisherBase)}});
     p.drawText(QPointF(mm(27.78 + 168.54) - footMetrics.horizontalAdvance(phone),
                        mm(277.02) + footMetrics.ascent()),
                phone);
@@ -174,8 +199,15 @@ std::vector<ReportEntry> TReport::entries() {
 }
 
 TReportPreview* TReport::preview(QWidget* parent) {
+    // Line breaks keep the dictionary's own Thai words whole; read once, the dictionary never
+    // changes while the program runs.
+    if (!vocabularyRead_) {
+        setThaiVocabulary(chosen_.database().thaiHeadwords());
+        vocabularyRead_ = true;
+    }
     auto* window = new TReportPreview(parent);
-    window->show();
+    centreOnScreen(window);  // where it goes when the user restores it
+    window->showMaximized();
     const std::vector<ReportEntry> list = entries();
     window->prepareWith([this, list](TPageList& pages, const std::function<void(int, int)>& ready) {
         BandReport1.prepare(list, pages, ready);

@@ -65,6 +65,7 @@ class TReport : public QObject {
 
   private:
     Table& chosen_;
+    bool vocabularyRead_ = false;
 };
 
 }  // namespace lex
