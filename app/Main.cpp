@@ -198,8 +198,9 @@ void TForm1::wireEvents() {
     // result query again in the original design: its rows stay the same and its first row
     // becomes current again, which is all that is kept of it here.
     connect(Table1, &Table::currentChanged, this, [this] {
-        quizControls_.DBText1->setText(
-            Table1->hasCurrentRow() ? Table1->fieldText(QStringLiteral("Meaning")) : QString());
+        showMeaning(quizControls_.DBText1, Table1->hasCurrentRow()
+                                               ? Table1->fieldText(QStringLiteral("Meaning"))
+                                               : QString());
         if (Query1->isOpen())
             Query1->first();
     });
@@ -424,8 +425,10 @@ void TForm1::sessionCloseRequest(QSessionManager& manager) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Panel2 && event->type() == QEvent::Hide)
-        Timer3->stop();  // whatever hid the game panel, its countdown ends with it
+    // Whatever hid the game panel ends its countdown with it; a minimised window only hides it
+    // for a while (a spontaneous hide, the panel itself not hidden), and the game goes on.
+    if (watched == Panel2 && event->type() == QEvent::Hide && Panel2->isHidden())
+        Timer3->stop();
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == Image1) {
             Image1DblClick();

@@ -84,7 +84,15 @@ QString HighScore::dateText(const QDateTime& when) {
 
 bool HighScore::parseDate(const QString& text, QDateTime* when) {
     bool ok = false;
-    const double days = numberLocale().toDouble(text.trimmed(), &ok);
+    double days = numberLocale().toDouble(text.trimmed(), &ok);
+    if (!ok) {
+        // Written under a locale with the other decimal separator ("46364,25" read under a
+        // point locale, or the reverse): the stored text has no group separators, so its one
+        // comma or point is the decimal separator either way.
+        QString plain = text.trimmed();
+        if (plain.count(u',') + plain.count(u'.') == 1)
+            days = QLocale::c().toDouble(plain.replace(u',', u'.'), &ok);
+    }
     // Beyond these the date is no calendar date a record could carry.
     if (!ok || !std::isfinite(days) || days < -657434 || days > 2958466)
         return false;
@@ -93,18 +101,13 @@ bool HighScore::parseDate(const QString& text, QDateTime* when) {
 }
 
 void HighScore::read(QWidget* parent) {
-    // A store that cannot be read is reported once; it is never written over either, since
-    // QSettings cannot write it (see write()), so what it holds stays for the user to repair.
-    if (const QString problem = storeProblem(file_); !problem.isEmpty()) {
+    // A store that cannot be read gives the defaults without a word, as a registry key that
+    // cannot be opened does; it is never written over either (see write()), so what it holds
+    // stays for the user to repair, and a new record says "Error in Opening Created Key 3".
+    if (!storeProblem(file_).isEmpty()) {
         holder = QString::fromUtf8(kNoHolder);
         points = 0;
         date = QDateTime::currentDateTime();
-        UserDialogs::current().message(
-            parent, applicationTitle(),
-            QStringLiteral("The quiz record store %1 cannot be read: %2. The quiz starts "
-                           "without a record and the file is left as it is.")
-                .arg(QDir::toNativeSeparators(file_), problem),
-            BoxIcon::Warning);
         return;
     }
     QStringList ignored;

@@ -175,11 +175,11 @@ void QuizGame::buildQuestion() {
         const QString decoy = field(dictionary_, "Data");
         shown.insert(decoy);
         const int button = (answerPosition_ - 1 + 4 - k) % 4;
-        c_.answers[static_cast<size_t>(button)]->setText(decoy);
+        showAnswer(c_.answers[static_cast<size_t>(button)], decoy);
         c_.Gauge7->setProgress(15 * k);
     }
     dictionary_.locate(QStringLiteral("ID"), answerId);
-    c_.answers[static_cast<size_t>(answerPosition_ - 1)]->setText(answer);
+    showAnswer(c_.answers[static_cast<size_t>(answerPosition_ - 1)], answer);
     answerText_ = answer;
     c_.Gauge7->setProgress(59);
 

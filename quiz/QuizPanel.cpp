@@ -1,10 +1,13 @@
 #include "quiz/QuizPanel.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <climits>
+#include <functional>
 
 #include "app/Controls.h"
 #include "app/Gauge.h"
@@ -15,6 +18,26 @@ namespace {
 
 QFont font(int pixels, bool bold) {
     return windowFont(bold, pixels);
+}
+
+constexpr int kMeaningPixels = 19, kAnswerPixels = 24, kSmallestPixels = 13;
+const QString kEllipsis = QStringLiteral("…");
+
+// The longest start of `text`, cut after a whole character cluster, that `fits` with an
+// ellipsis after it.
+QString elided(const QString& text, const std::function<bool(const QString&)>& fits) {
+    qsizetype low = 0, high = text.size();
+    while (low < high) {  // the longest length whose cut fits
+        const qsizetype mid = (low + high + 1) / 2;
+        if (fits(text.left(mid).trimmed() + kEllipsis))
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    // A Thai vowel or tone mark stays with its letter.
+    while (low > 0 && low < text.size() && text[low].isMark())
+        --low;
+    return text.left(low).trimmed() + kEllipsis;
 }
 
 QPushButton* button(QFrame* panel, const char* name, const QString& caption, const QString& hint,
@@ -36,6 +59,35 @@ QFrame* frame(QFrame* panel, const char* name, int x, int y, int w, int h, QFram
 }
 
 }  // namespace
+
+void showMeaning(QLabel* label, const QString& meaning) {
+    const QRect room = label->contentsRect();
+    QFont f = font(kMeaningPixels, false);
+    auto fits = [&](const QString& text) {
+        const QFontMetrics m(f);
+        return m.boundingRect(QRect(0, 0, room.width(), INT_MAX), Qt::TextWordWrap, text)
+                   .height() <= room.height();
+    };
+    while (!fits(meaning) && f.pixelSize() > kSmallestPixels)
+        f.setPixelSize(f.pixelSize() - 1);
+    label->setFont(f);
+    label->setText(fits(meaning) ? meaning : elided(meaning, fits));
+    label->setToolTip(meaning);
+}
+
+void showAnswer(QToolButton* button, const QString& answer) {
+    // The button's frame and margins take a few pixels of its width.
+    const int room = button->width() - 12;
+    QFont f = font(kAnswerPixels, true);
+    auto fits = [&](const QString& text) {
+        return QFontMetrics(f).horizontalAdvance(text) <= room;
+    };
+    while (!fits(answer) && f.pixelSize() > kSmallestPixels)
+        f.setPixelSize(f.pixelSize() - 1);
+    button->setFont(f);
+    button->setText(fits(answer) ? answer : elided(answer, fits));
+    button->setToolTip(answer);
+}
 
 QuizControls createQuizPanel(QFrame* panel) {
     QuizControls c{};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <array>
 
 class QFrame;
@@ -36,5 +37,13 @@ struct QuizControls {
 
 // Creates the game panel's controls at their places inside `panel`.
 QuizControls createQuizPanel(QFrame* panel);
+
+// The meaning shown in `DBText1`: at the panel's size where it fits the label's four lines, else
+// a smaller size down to a readable minimum, else at that size ending in "…". The whole text is
+// always the label's tooltip.
+void showMeaning(QLabel* label, const QString& meaning);
+
+// An answer on its button in the same way, on one line: never cut at both ends.
+void showAnswer(QToolButton* button, const QString& answer);
 
 }  // namespace lex

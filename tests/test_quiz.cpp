@@ -10,11 +10,15 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <climits>
 #include <deque>
 
 #include "app/Application.h"
+#include "app/Controls.h"
 #include "app/Gauge.h"
 #include "app/Main.h"
+#include "app/ThaiFonts.h"
+#include "data/DictionaryFile.h"
 #include "data/Table.h"
 #include "quiz/HighScore.h"
 #include "quiz/QuizGame.h"
@@ -308,6 +312,28 @@ class TestQuiz : public QObject {
         QVERIFY(!g.countdown()->isActive());
     }
 
+    // Minimising the window hides the panel only for a while: the countdown goes on and the
+    // question still times out.
+    void minimisedWindowKeepsCounting() {
+        Game g;
+        g.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g.form));
+        g.openAndStart();
+        for (int i = 0; i < 5; ++i)
+            g.form.Timer3Timer();
+        // What a window manager's minimise sends every child, then the restore.
+        QHideEvent hidden;
+        QCoreApplication::sendEvent(g.panel(), &hidden);
+        g.form.showMinimized();
+        g.form.showNormal();
+        QVERIFY(g.countdown()->isActive());
+        QCOMPARE(g.gauge()->progress(), 5);
+        for (int i = 5; i < 60; ++i)
+            g.form.Timer3Timer();
+        QVERIFY(!g.panel()->isVisible());  // timed out
+        QVERIFY(g.lastText().contains(QStringLiteral("คุณตอบช้า")));
+    }
+
     void recordIsWrittenOnlyWhenBeaten() {
         test::TempDataDir dir(words(20));
         const QString ini = QDir(dir.path()).filePath(QStringLiteral("Registry.ini"));
@@ -355,7 +381,85 @@ class TestQuiz : public QObject {
         QVERIFY(HighScore::parseDate(HighScore::dateText(noon), &back));
         QCOMPARE(back, noon);
         QVERIFY(!HighScore::parseDate(QStringLiteral("yesterday"), &back));
+        // A date written under the other decimal separator reads back the same.
+        QVERIFY(HighScore::parseDate(QStringLiteral("36526,5"), &back));
+        QCOMPARE(back, noon);
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::German));
+        const QString comma = HighScore::dateText(noon);
+        QCOMPARE(comma, QStringLiteral("36526,5"));  // written with the locale's separator
+        QVERIFY(HighScore::parseDate(QStringLiteral("36526.5"), &back));
+        QCOMPARE(back, noon);
+        QLocale::setDefault(QLocale(QLocale::Thai, QLocale::Thailand));
+        QVERIFY(HighScore::parseDate(comma, &back));
+        QCOMPARE(back, noon);
+        QLocale::setDefault(before);
+        QVERIFY(!HighScore::parseDate(QStringLiteral("1,234.5"), &back));
         QVERIFY(!HighScore::parseDate(QStringLiteral("1e300"), &back));
+    }
+
+    // The longest meaning and the widest headword of the delivered dictionary fit the panel:
+    // smaller where needed, cut at the end only, and whole in the tooltip.
+    void longTextsFitThePanel() {
+        installFonts();  // the program's own faces, whose Thai lines are taller
+        Game g;
+        QString meaning, headword;
+        int tallest = 0, widest = 0;
+        const QFontMetrics meaningAt19(windowFont(false, 19)), answerAt24(windowFont(true, 24));
+        const QDir sources(QStringLiteral(LEXIVORE_SOURCE_DIR "/resources/dictionary/sources"));
+        for (const QString& name : sources.entryList({QStringLiteral("*.tsv")})) {
+            QFile file(sources.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            for (const DictionaryEntry& e : parseDictionary(file.readAll()).entries) {
+                const int h =
+                    meaningAt19.boundingRect(QRect(0, 0, 525, INT_MAX), Qt::TextWordWrap, e.meaning)
+                        .height();
+                if (h > tallest)
+                    tallest = h, meaning = e.meaning;
+                const int w = answerAt24.horizontalAdvance(e.headword);
+                if (w > widest)
+                    widest = w, headword = e.headword;
+            }
+        }
+        QVERIFY2(tallest > 127 && widest > 537,  // both too big at the panel's own sizes
+                 qPrintable(QStringLiteral("%1 px: %2; %3 px: %4")
+                                .arg(tallest)
+                                .arg(meaning)
+                                .arg(widest)
+                                .arg(headword)));
+
+        auto* label = g.form.findChild<QLabel*>(QStringLiteral("DBText1"));
+        showMeaning(label, meaning);
+        QCOMPARE(label->toolTip(), meaning);
+        QVERIFY(label->font().pixelSize() >= 13);
+        const QFontMetrics shown(label->font());
+        QVERIFY(shown.boundingRect(QRect(0, 0, 525, INT_MAX), Qt::TextWordWrap, label->text())
+                    .height() <= 127);
+        QVERIFY(label->text() == meaning ||
+                (label->text().endsWith(u'…') && meaning.startsWith(label->text().chopped(1))));
+
+        QToolButton* a = g.answer(1);
+        showAnswer(a, headword);
+        QCOMPARE(a->toolTip(), headword);
+        QVERIFY(a->font().pixelSize() >= 13);
+        QVERIFY(QFontMetrics(a->font()).horizontalAdvance(a->text()) <= a->width() - 12);
+        QVERIFY(a->text() == headword ||
+                (a->text().endsWith(u'…') && headword.startsWith(a->text().chopped(1))));
+        showAnswer(a, QStringLiteral("beam"));  // a short one goes back to the full size
+        QCOMPARE(a->font().pixelSize(), 24);
+        QCOMPARE(a->text(), QStringLiteral("beam"));
+    }
+
+    // A store that cannot be read starts the quiz without a record and without a word.
+    void unreadableStoreIsSilentAtStart() {
+        test::TempDataDir dir(words(20));
+        const QString ini = QDir(dir.path()).filePath(QStringLiteral("Registry.ini"));
+        QVERIFY(QDir().mkpath(ini));  // a folder where the file should be
+        test::ScriptedDialogs dialogs;
+        TForm1 form(dir.path());
+        QVERIFY(dialogs.boxes.empty());
+        QCOMPARE(form.highScore().points, 0);
+        QCOMPARE(form.highScore().holder, QString::fromUtf8(HighScore::kNoHolder));
     }
 
     void badStoredValuesAndUnwritableStore() {

@@ -179,7 +179,22 @@ class TestTools : public QObject {
         QCOMPARE(runJs(view->page(), QStringLiteral("lexConvert('temperature', 100, 'C', 'F')"))
                      .toDouble(),
                  212.0);
+        // The page fits its fixed view: no page scrollbar, the right pane's heading on one line.
         form.N15Click();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(runJs(view->page(), QStringLiteral("window.innerHeight")).toInt() > 300);
+        const QString fits =
+            runJs(
+                view->page(),
+                QStringLiteral(
+                    "var d = document.documentElement, h = document.querySelector('.table-head b');"
+                    "[d.scrollHeight, window.innerHeight, d.scrollWidth, window.innerWidth,"
+                    " h.getClientRects().length, h.offsetHeight].join(' ')"))
+                .toString();
+        const QStringList f = fits.split(u' ');
+        QVERIFY2(f.size() == 6 && f[0].toInt() <= f[1].toInt() && f[2].toInt() <= f[3].toInt(),
+                 qPrintable(fits));
+        QVERIFY2(f[5].toInt() < 2 * 18, qPrintable(fits));  // one line of 13-pixel text
         runJs(view->page(), QStringLiteral("var v = document.getElementById('value'); v.value = "
                                            "'42'; v.dispatchEvent(new Event('input')); 1"));
         form.findChild<QPushButton*>(QStringLiteral("Button21"))->click();
