@@ -92,7 +92,7 @@ int defineAlias(const QStringList& a, QTextStream& out, QTextStream& err) {
 int showAlias(const QStringList&, QTextStream& out, QTextStream& err) {
     const QString dir = alias::resolve();
     if (dir.isEmpty()) {
-        err << "lexivore-dict: the alias \"" << alias::kDictionaryAlias << "\" is not defined.\n";
+        err << "lexivore-dict: " << alias::undefinedMessage() << "\n";
         return 1;
     }
     out << dir << "\n";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace lex {
 
@@ -15,6 +16,13 @@ QString resolve(const QString& name = QString::fromLatin1(kDictionaryAlias));
 
 // The user's alias file, where `define` writes.
 QString userAliasFile();
+
+// Every alias file `resolve` reads, in its order: the user's first, then the system's.
+QStringList aliasFiles();
+
+// What the user is told when no alias file defines the alias: which files were looked at and how
+// to define it.
+QString undefinedMessage(const QString& name = QString::fromLatin1(kDictionaryAlias));
 
 // Writes the alias into the user's alias file, keeping whatever else the file holds.
 bool define(const QString& name, const QString& directory, QString* error);

@@ -55,8 +55,7 @@ QString Database::aliasDirectory() {
     const QString name = QString::fromLatin1(alias::kDictionaryAlias);
     const QString dir = alias::resolve(name);
     if (dir.isEmpty())
-        throw DataError(QStringLiteral("Unknown database alias: %1 (it is defined in %2)")
-                            .arg(name, alias::userAliasFile()));
+        throw DataError(alias::undefinedMessage(name));
     return dir;
 }
 

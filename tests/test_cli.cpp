@@ -107,6 +107,32 @@ class TestCli : public QObject {
         QCOMPARE(tool({"--help"}).code, 0);
     }
 
+    // Without an alias the user learns where it was looked for and how to define it.
+    void undefinedAliasSaysWhereItIsLookedFor() {
+        QFile::remove(alias::userAliasFile());
+        const Run missing = tool({"show-alias"});
+        QCOMPARE(missing.code, 1);
+        QVERIFY2(missing.err.contains(alias::userAliasFile() + QStringLiteral(" (the user's, no "
+                                                                              "such file)")),
+                 qPrintable(missing.err));
+        for (const QString& file : alias::aliasFiles())
+            QVERIFY2(missing.err.contains(file), qPrintable(file));
+        QVERIFY(missing.err.contains(QStringLiteral("lexivore-dict alias DIR")));
+        QVERIFY(!missing.err.contains(QStringLiteral("it is defined in")));
+
+        QDir().mkpath(QFileInfo(alias::userAliasFile()).absolutePath());
+        QFile f(alias::userAliasFile());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Other]\nPath=/tmp\n");
+        f.close();
+        const Run other = tool({"show-alias"});
+        QCOMPARE(other.code, 1);
+        QVERIFY2(
+            other.err.contains(QStringLiteral("(the user's, no [Ruv Idez] section with a Path)")),
+            qPrintable(other.err));
+        QFile::remove(alias::userAliasFile());
+    }
+
     void aliasIsWrittenAndShown() {
         QFile::remove(alias::userAliasFile());
         QCOMPARE(tool({"show-alias"}).code, 1);
