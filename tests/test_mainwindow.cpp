@@ -154,7 +154,7 @@ class TestMainWindow : public QObject {
                 continue;
             const bool reachable =
                 w->focusPolicy() != Qt::NoFocus || !w->toolTip().isEmpty() ||
-                qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->pixmap().isNull();
+                (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->pixmap().isNull());
             if (!reachable)
                 continue;
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
