@@ -1,6 +1,7 @@
 #include "cli/DictTool.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
@@ -21,34 +22,127 @@ struct Command {
     QString usage;
     QString help;
     int arguments;
-    std::function<int(const QStringList&, QTextStream&, QTextStream&)> run;
+    std::function<int(const QStringList&, QTextStream&, QTextStream&, bool showProgress)> run;
 };
 
-int init(const QStringList& a, QTextStream& out, QTextStream&) {
+// Files of more lines than this show their progress; shorter ones are done before anyone looks.
+constexpr qsizetype kProgressLines = 5000;
+// The lines handed to the parser at a time while the progress is shown.
+constexpr qsizetype kChunkLines = 2000;
+
+// How far a long job is, on one line of the terminal that is rewritten in place (at most ten
+// times a second) and cleared at the end. Says nothing when not enabled.
+class Progress {
+  public:
+    Progress(QTextStream& err, bool enabled) : err_(err), enabled_(enabled) {}
+    ~Progress() { clear(); }
+    bool enabled() const { return enabled_; }
+    void show(const QString& text, bool now = false) {
+        if (!enabled_ || (!now && shown_ && timer_.elapsed() < 100))
+            return;
+        err_ << "\r\x1b[K" << text;
+        err_.flush();
+        shown_ = true;
+        timer_.start();
+    }
+    void clear() {
+        if (!shown_)
+            return;
+        err_ << "\r\x1b[K";
+        err_.flush();
+        shown_ = false;
+    }
+
+  private:
+    QTextStream& err_;
+    bool enabled_;
+    bool shown_ = false;
+    QElapsedTimer timer_;
+};
+
+qsizetype lineCount(const QByteArray& content) {
+    return content.count('\n') + (content.isEmpty() || content.endsWith('\n') ? 0 : 1);
+}
+
+// parseDictionary, a few thousand lines at a time while the progress is shown; the same result.
+DictionaryParseResult parseShowingProgress(const QByteArray& content, const QString& name,
+                                           Progress& progress) {
+    if (!progress.enabled())
+        return parseDictionary(content);
+    const qsizetype total = lineCount(content);
+    DictionaryParseResult all;
+    qsizetype pos = 0;
+    int done = 0;
+    while (pos < content.size()) {
+        qsizetype end = pos;
+        int lines = 0;
+        while (lines < kChunkLines && end < content.size()) {
+            const qsizetype newline = content.indexOf('\n', end);
+            end = newline < 0 ? content.size() : newline + 1;
+            ++lines;
+        }
+        const QByteArray part = content.mid(pos, end - pos);
+        DictionaryParseResult parsed = parseDictionary(part);
+        if (!parsed.ok()) {
+            parsed.errorLine += done;
+            parsed.error = QStringLiteral("line %1: %2")
+                               .arg(parsed.errorLine)
+                               .arg(parsed.error.section(QStringLiteral(": "), 1));
+            return parsed;
+        }
+        std::move(parsed.entries.begin(), parsed.entries.end(), std::back_inserter(all.entries));
+        pos = end;
+        done += lines;
+        progress.show(QStringLiteral("%1: read %2 of %3 lines")
+                          .arg(name, QString::number(done), QString::number(total)),
+                      done == total);
+    }
+    return all;
+}
+
+// Stores the entries, showing how many are stored and then that the order is being prepared.
+int storeShowingProgress(const QString& dir, const std::vector<DictionaryEntry>& entries,
+                         Progress& progress) {
+    const int count = static_cast<int>(entries.size());
+    return store::importEntries(dir, entries, [&](int stored) {
+        progress.show(QStringLiteral("stored %1 of %2 entries").arg(stored).arg(count),
+                      stored == count);
+        if (stored == count)
+            progress.show(
+                QStringLiteral("stored %1 entries; putting the dictionary in order").arg(count),
+                true);
+    });
+}
+
+int init(const QStringList& a, QTextStream& out, QTextStream&, bool) {
     store::createTables(a[0]);
     out << "Created the table files in " << QDir(a[0]).absolutePath() << "\n";
     return 0;
 }
 
-int import(const QStringList& a, QTextStream& out, QTextStream& err) {
+int import(const QStringList& a, QTextStream& out, QTextStream& err, bool showProgress) {
     QFile file(a[1]);
     if (!file.open(QIODevice::ReadOnly)) {
         err << "lexivore-dict: cannot read " << a[1] << ": " << file.errorString() << "\n";
         return 1;
     }
-    const DictionaryParseResult parsed = parseDictionary(file.readAll());
+    const QByteArray content = file.readAll();
+    Progress progress(err, showProgress && lineCount(content) > kProgressLines);
+    const DictionaryParseResult parsed = parseShowingProgress(content, a[1], progress);
     if (!parsed.ok()) {
+        progress.clear();
         err << "lexivore-dict: " << a[1] << ": " << parsed.error << "\n"
             << "Nothing of " << a[1] << " was imported.\n";
         return 1;
     }
-    const int total = store::importEntries(a[0], parsed.entries);
+    const int total = storeShowingProgress(a[0], parsed.entries, progress);
+    progress.clear();
     out << "Imported " << parsed.entries.size() << " entries from " << a[1] << "; the dictionary "
         << "holds " << total << " entries.\n";
     return 0;
 }
 
-int exportEntries(const QStringList& a, QTextStream& out, QTextStream& err) {
+int exportEntries(const QStringList& a, QTextStream& out, QTextStream& err, bool) {
     const std::vector<DictionaryEntry> entries = store::exportEntries(a[0]);
     QSaveFile file(a[1]);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -73,7 +167,7 @@ int exportEntries(const QStringList& a, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
-int defineAlias(const QStringList& a, QTextStream& out, QTextStream& err) {
+int defineAlias(const QStringList& a, QTextStream& out, QTextStream& err, bool) {
     const QString dir = QDir(a[0]).absolutePath();
     if (!QDir(dir).exists()) {
         err << "lexivore-dict: the directory " << dir << " does not exist.\n";
@@ -89,7 +183,7 @@ int defineAlias(const QStringList& a, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
-int showAlias(const QStringList&, QTextStream& out, QTextStream& err) {
+int showAlias(const QStringList&, QTextStream& out, QTextStream& err, bool) {
     const QString dir = alias::resolve();
     if (dir.isEmpty()) {
         err << "lexivore-dict: " << alias::undefinedMessage() << "\n";
@@ -110,7 +204,7 @@ QStringList defaultSourceFiles(const QString& dir) {
     return files;
 }
 
-int buildDefault(const QStringList& a, QTextStream& out, QTextStream& err) {
+int buildDefault(const QStringList& a, QTextStream& out, QTextStream& err, bool showProgress) {
     QString dir, sourcesDir = QStringLiteral(LEXIVORE_DICTIONARY_DIR),
                  wordnetDir = QStringLiteral("/usr/share/wordnet");
     for (int i = 0; i < a.size(); ++i) {
@@ -142,12 +236,27 @@ int buildDefault(const QStringList& a, QTextStream& out, QTextStream& err) {
             << " entries; build-default fills an empty one (made by init).\n";
         return 1;
     }
+    qsizetype lines = 0;
+    for (const QString& f : files) {
+        QFile file(f);
+        if (file.open(QIODevice::ReadOnly))
+            lines += lineCount(file.readAll());
+    }
+    Progress progress(err, showProgress);
+    progress.show(QStringLiteral("reading %1 dictionary files (%2 lines) and WordNet")
+                      .arg(files.size())
+                      .arg(lines),
+                  true);
     QStringList notes;
     const std::vector<DictionaryEntry> entries =
         buildDefaultDictionary({files, wordnetDir}, &notes);
+    progress.clear();
     for (const QString& n : notes)
         out << n << "\n";
-    const int total = store::importEntries(dir, entries);
+    out.flush();
+    Progress storing(err, showProgress && qsizetype(entries.size()) > kProgressLines);
+    const int total = storeShowingProgress(dir, entries, storing);
+    storing.clear();
     const QString licence = QStringLiteral("/usr/share/doc/wordnet-base/copyright");
     if (QFile::exists(licence)) {
         const QString copy = QDir(dir).filePath(QStringLiteral("WordNet-LICENSE.txt"));
@@ -159,7 +268,7 @@ int buildDefault(const QStringList& a, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
-int stats(const QStringList& a, QTextStream& out, QTextStream&) {
+int stats(const QStringList& a, QTextStream& out, QTextStream&, bool) {
     static const std::map<int, const char*> names{{1, "English to Thai"},
                                                   {2, "Thai to English"},
                                                   {3, "English to English"},
@@ -193,7 +302,8 @@ const std::map<QString, Command>& commands() {
                          "Thai, 2 Thai to English, 3 English to English, 4 Thai to Thai) and an "
                          "optional lookup count, separated by TAB; lines starting with # are "
                          "comments. A malformed line is reported with its number and nothing of "
-                         "the file is imported."),
+                         "the file is imported. On a terminal, a file of more than 5000 lines "
+                         "shows its progress."),
           2, import}},
         {QStringLiteral("export"),
          {QStringLiteral("export DIR FILE"),
@@ -211,7 +321,7 @@ const std::map<QString, Command>& commands() {
                          "default: the installed ones), the Thai-to-English entries derived from "
                          "them, and English definitions from the WordNet files in WN (default "
                          "/usr/share/wordnet, from the wordnet-base package), whose licence is "
-                         "copied into DIR."),
+                         "copied into DIR. On a terminal it shows its progress."),
           -1, buildDefault}},
         {QStringLiteral("show-alias"),
          {QStringLiteral("show-alias"),
@@ -229,12 +339,13 @@ void usage(QTextStream& s) {
     s << "Usage: lexivore-dict COMMAND ARGUMENTS\n\nCommands:\n";
     for (const auto& [name, c] : commands())
         s << "  " << c.usage << "\n";
-    s << "\nlexivore-dict COMMAND --help explains a command.\n";
+    s << "\nlexivore-dict COMMAND --help explains a command; lexivore-dict --version prints the "
+         "version.\n";
 }
 
 }  // namespace
 
-int runDictTool(const QStringList& args, QTextStream& out, QTextStream& err) {
+int runDictTool(const QStringList& args, QTextStream& out, QTextStream& err, bool showProgress) {
     if (args.isEmpty()) {
         usage(err);
         return 2;
@@ -242,6 +353,10 @@ int runDictTool(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||
         args[0] == QLatin1String("help")) {
         usage(out);
+        return 0;
+    }
+    if (args[0] == QLatin1String("--version")) {
+        out << "lexivore-dict " << LEXIVORE_VERSION << "\n";
         return 0;
     }
     const auto it = commands().find(args[0]);
@@ -263,7 +378,7 @@ int runDictTool(const QStringList& args, QTextStream& out, QTextStream& err) {
         return 2;
     }
     try {
-        return c.run(rest, out, err);
+        return c.run(rest, out, err, showProgress);
     } catch (const DataError& e) {
         err << "lexivore-dict: " << e.message() << "\n";
         return 1;

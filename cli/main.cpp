@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -7,5 +9,6 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    return lex::runDictTool(app.arguments().mid(1), out, err);
+    // The progress of a long import is for a person watching, not for a log or a pipe.
+    return lex::runDictTool(app.arguments().mid(1), out, err, isatty(STDERR_FILENO) == 1);
 }

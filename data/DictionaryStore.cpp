@@ -132,7 +132,8 @@ void createTables(const QString& directory) {
     }
 }
 
-int importEntries(const QString& directory, const std::vector<DictionaryEntry>& entries) {
+int importEntries(const QString& directory, const std::vector<DictionaryEntry>& entries,
+                  const std::function<void(int stored)>& progress) {
     SqliteFile db = openDictionary(directory, true);
     db.exec(QStringLiteral("BEGIN IMMEDIATE"));
     try {
@@ -147,7 +148,12 @@ int importEntries(const QString& directory, const std::vector<DictionaryEntry>& 
             sqlite3_bind_int(insert.get(), 4, e.qty);
             insert.step();
             sqlite3_reset(insert.get());
+            const int stored = static_cast<int>(&e - entries.data()) + 1;
+            if (progress && stored % 2000 == 0)
+                progress(stored);
         }
+        if (progress)
+            progress(static_cast<int>(entries.size()));
         rebuildOrder(db);
         db.exec(QStringLiteral("COMMIT"));
     } catch (...) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -18,7 +19,10 @@ void createTables(const QString& directory);
 
 // Appends the entries to the dictionary in one transaction and prepares the dictionary order
 // again; on failure nothing is stored. Returns the number of entries now in the dictionary.
-int importEntries(const QString& directory, const std::vector<DictionaryEntry>& entries);
+// `progress`, when given, is told the number of entries stored so far every few thousand entries
+// and once all are (before the order is prepared).
+int importEntries(const QString& directory, const std::vector<DictionaryEntry>& entries,
+                  const std::function<void(int stored)>& progress = {});
 
 // Every dictionary entry in ID order.
 std::vector<DictionaryEntry> exportEntries(const QString& directory);

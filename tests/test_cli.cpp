@@ -1,6 +1,7 @@
 // The data tool: every command, its help, and its failures with their exit codes.
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -20,10 +21,10 @@ struct Run {
     QString err;
 };
 
-Run tool(const QStringList& args) {
+Run tool(const QStringList& args, bool showProgress = false) {
     QString out, err;
     QTextStream o(&out), e(&err);
-    const int code = runDictTool(args, o, e);
+    const int code = runDictTool(args, o, e, showProgress);
     o.flush();
     e.flush();
     return {code, out, err};
@@ -105,6 +106,62 @@ class TestCli : public QObject {
             QVERIFY(r.out.startsWith(QStringLiteral("Usage: lexivore-dict ") + QLatin1String(c)));
         }
         QCOMPARE(tool({"--help"}).code, 0);
+    }
+
+    void versionIsTheProjects() {
+        const Run r = tool({"--version"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(QRegularExpression(QStringLiteral("^lexivore-dict \\d+(\\.\\d+)+\n$"))
+                     .match(r.out)
+                     .hasMatch(),
+                 qPrintable(r.out));
+        QVERIFY(r.err.isEmpty());
+    }
+
+    // A long file tells how far it is, when asked (standard error is a terminal); it is read in
+    // parts then, which must give exactly what reading it whole gives.
+    void longImportShowsItsProgress() {
+        QTemporaryDir tmp;
+        QByteArray source = "\xEF\xBB\xBF# a long file\n";
+        for (int i = 2; i <= 6000; ++i) {
+            source += "word" + QByteArray::number(i) + "\tmeaning\t1\t" +
+                      QByteArray::number(i % 7) + (i % 2 ? "\r\n" : "\n");
+        }
+        const QString file = writeFile(tmp, "long.tsv", source);
+        const QString shown = tmp.filePath(QStringLiteral("shown")),
+                      quiet = tmp.filePath(QStringLiteral("quiet"));
+        tool({"init", shown});
+        tool({"init", quiet});
+        const Run withProgress = tool({"import", shown, file}, true);
+        QCOMPARE(withProgress.code, 0);
+        QVERIFY2(withProgress.err.contains(QStringLiteral("read 6000 of 6000 lines")),
+                 qPrintable(withProgress.err));
+        QVERIFY(withProgress.err.contains(QStringLiteral("stored 5999 of 5999 entries")));
+        QVERIFY(withProgress.err.endsWith(QStringLiteral("\r\x1b[K")));  // the line is cleared
+        QVERIFY(withProgress.out.contains(QStringLiteral("Imported 5999 entries")));
+        const Run without = tool({"import", quiet, file});
+        QCOMPARE(without.code, 0);
+        QCOMPARE(without.err, QString());
+        const std::vector<DictionaryEntry> a = store::exportEntries(shown),
+                                           b = store::exportEntries(quiet);
+        QCOMPARE(a.size(), size_t(5999));
+        QCOMPARE(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i)
+            QVERIFY(a[i].headword == b[i].headword && a[i].qty == b[i].qty);
+
+        // A malformed line far down is reported with its own number, and nothing is imported.
+        QByteArray bad = source;
+        bad += "no tabs here\n";
+        const Run failed = tool({"import", shown, writeFile(tmp, "bad.tsv", bad)}, true);
+        QCOMPARE(failed.code, 1);
+        QVERIFY2(failed.err.contains(QStringLiteral("line 6001: expected 3 or 4 fields")),
+                 qPrintable(failed.err));
+        QCOMPARE(store::exportEntries(shown).size(), size_t(5999));
+
+        // A short file is done before anyone looks: no progress.
+        const Run shortFile = tool({"import", quiet, writeFile(tmp, "s.tsv", "a\tb\t1\n")}, true);
+        QCOMPARE(shortFile.code, 0);
+        QCOMPARE(shortFile.err, QString());
     }
 
     // Without an alias the user learns where it was looked for and how to define it.
