@@ -1,5 +1,6 @@
 #include "app/UserDialogs.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -9,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 namespace lex {
@@ -103,6 +105,23 @@ void confirmWithOk(QPrintDialog& dialog) {
             ok->setText(QStringLiteral("OK"));
 }
 
+// Qt's dialog opens on a printer queue even for a printer that writes a file: once it is shown
+// (it adds its file entry, the last of the list, only then), the file entry and the file's name
+// are chosen again, so the dialog shows the choice in force.
+void showOutputFile(QPrintDialog& dialog, const QPrinter& printer) {
+    const QString path = printer.outputFileName();
+    if (path.isEmpty())
+        return;
+    QTimer::singleShot(0, &dialog, [&dialog, path] {
+        auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+        if (!printers || !file || printers->count() == 0)
+            return;
+        printers->setCurrentIndex(printers->count() - 1);
+        file->setText(path);
+    });
+}
+
 }  // namespace
 
 bool QtUserDialogs::printDialog(QWidget* parent, QPrinter& printer, int lastPage) {
@@ -110,6 +129,7 @@ bool QtUserDialogs::printDialog(QWidget* parent, QPrinter& printer, int lastPage
     dialog.setMinMax(1, std::max(1, lastPage));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     confirmWithOk(dialog);
+    showOutputFile(dialog, printer);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -118,6 +138,7 @@ void QtUserDialogs::printerSetup(QWidget* parent) {
     static QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, parent);
     confirmWithOk(dialog);
+    showOutputFile(dialog, printer);
     dialog.exec();
 }
 
