@@ -237,12 +237,12 @@ int buildDefault(const QStringList& a, QTextStream& out, QTextStream& err, bool 
         return 1;
     }
     qsizetype lines = 0;
-    for (const QString& f : files) {
+    for (const QString& f : showProgress ? files : QStringList()) {
         QFile file(f);
         if (file.open(QIODevice::ReadOnly))
             lines += lineCount(file.readAll());
     }
-    Progress progress(err, showProgress);
+    Progress progress(err, lines > kProgressLines);
     progress.show(QStringLiteral("reading %1 dictionary files (%2 lines) and WordNet")
                       .arg(files.size())
                       .arg(lines),

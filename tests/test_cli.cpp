@@ -164,6 +164,46 @@ class TestCli : public QObject {
         QCOMPARE(shortFile.err, QString());
     }
 
+    void longBuildDefaultShowsItsProgress() {
+        QTemporaryDir tmp;
+        QByteArray source;
+        for (int i = 1; i <= 6000; ++i)
+            source += "term" + QByteArray::number(i) + "\t\xE0\xB8\x84\xE0\xB8\xB2\xE0\xB8\x99" +
+                      QByteArray::number(i) + "\t1\n";
+        writeFile(tmp, "starter.tsv", source);
+        const QString data = tmp.filePath(QStringLiteral("data"));
+        tool({"init", data});
+        const QStringList args{"build-default", data,
+                               "--sources",     tmp.path(),
+                               "--wordnet",     tmp.filePath(QStringLiteral("no-wordnet"))};
+        const Run shown = tool(args, true);
+        QCOMPARE(shown.code, 0);
+        QVERIFY2(shown.err.contains(QStringLiteral("reading 1 dictionary files (6000 lines)")),
+                 qPrintable(shown.err));
+        const QRegularExpressionMatch stored =
+            QRegularExpression(QStringLiteral("stored (\\d+) of \\1 entries")).match(shown.err);
+        QVERIFY2(stored.hasMatch() && stored.captured(1).toInt() >= 6000, qPrintable(shown.err));
+        QVERIFY(shown.err.endsWith(QStringLiteral("\r\x1b[K")));
+
+        // Not on a terminal, or a short source: nothing but the result.
+        const QString other = tmp.filePath(QStringLiteral("other"));
+        tool({"init", other});
+        QStringList quietArgs = args;
+        quietArgs[1] = other;
+        const Run quiet = tool(quietArgs);
+        QCOMPARE(quiet.code, 0);
+        QCOMPARE(quiet.err, QString());
+        QTemporaryDir small;
+        writeFile(small, "starter.tsv", "beam\t\xE0\xB8\x84\xE0\xB8\xB2\xE0\xB8\x99\t1\n");
+        const QString third = tmp.filePath(QStringLiteral("third"));
+        tool({"init", third});
+        const Run shortSource = tool({"build-default", third, "--sources", small.path(),
+                                      "--wordnet", tmp.filePath(QStringLiteral("no-wordnet"))},
+                                     true);
+        QCOMPARE(shortSource.code, 0);
+        QCOMPARE(shortSource.err, QString());
+    }
+
     // Without an alias the user learns where it was looked for and how to define it.
     void undefinedAliasSaysWhereItIsLookedFor() {
         QFile::remove(alias::userAliasFile());
