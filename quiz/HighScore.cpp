@@ -104,7 +104,8 @@ void HighScore::read(QWidget* parent) {
     // A store that cannot be read gives the defaults without a word, as a registry key that
     // cannot be opened does; it is never written over either (see write()), so what it holds
     // stays for the user to repair, and a new record says "Error in Opening Created Key 3".
-    if (!storeProblem(file_).isEmpty()) {
+    unreadable_ = !storeProblem(file_).isEmpty();
+    if (unreadable_) {
         holder = QString::fromUtf8(kNoHolder);
         points = 0;
         date = QDateTime::currentDateTime();
@@ -146,7 +147,7 @@ void HighScore::write(QWidget* parent) {
         {QStringLiteral("MaxPoint"), QString::number(points)},
         {QStringLiteral("MaxDate"), dateText(date)}};
     for (const auto& [name, value] : values)
-        if (!writeValue(file_, name, value))
+        if (unreadable_ || !writeValue(file_, name, value))
             UserDialogs::current().message(parent, applicationTitle(),
                                            QStringLiteral("Error in Opening Created Key 3"),
                                            BoxIcon::None);

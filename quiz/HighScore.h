@@ -40,6 +40,9 @@ class HighScore {
 
   private:
     QString file_;
+    // The store could not be read when the record was read: it is never written over. (Qt
+    // reports a store it cannot parse only the first time a process opens it.)
+    bool unreadable_ = false;
 };
 
 }  // namespace lex
