@@ -51,8 +51,9 @@ void centreWithMargins(QWidget* w, const QMargins& margins) {
     const QRect area = screen->availableGeometry();
     const QSize outer = w->size().grownBy(margins);
     const QPoint topLeft = area.center() - QPoint(outer.width() / 2, outer.height() / 2);
-    // move() places the frame's corner once the window is framed, the client's before.
-    w->move(framed(w) ? topLeft : topLeft + QPoint(margins.left(), margins.top()));
+    // The frame's corner goes there: a window manager puts the frame of a window that is not
+    // framed yet where the window was asked to go (north-west gravity).
+    w->move(topLeft);
 }
 
 // Centres its window again, once, when the window manager's frame arrives.
