@@ -1,5 +1,6 @@
 // The quiz's record store: read as the program starts, and written back after a new record.
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 
 #include "fuzz/FuzzSupport.h"
@@ -20,10 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
 
     // A store Qt cannot parse is left as it is (the write reports an error); any other store
-    // takes the new record.
-    const bool parsable =
-        QSettings(folder + QStringLiteral("/Registry.ini"), QSettings::IniFormat).status() ==
-        QSettings::NoError;
+    // takes the new record. Qt tells a file it cannot parse only on the first opening in a
+    // process, so a copy under a new name is asked.
+    static int probes = 0;
+    const QString probe = folder + QStringLiteral("/probe-%1.ini").arg(++probes);
+    QFile::remove(probe);
+    QFile::copy(folder + QStringLiteral("/Registry.ini"), probe);
+    const bool parsable = QSettings(probe, QSettings::IniFormat).status() == QSettings::NoError;
+    QFile::remove(probe);
     score.holder = QStringLiteral("ผู้เล่น \"[x]\";=\\");
     score.points = 42;
     score.write(nullptr);
