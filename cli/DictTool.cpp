@@ -318,8 +318,9 @@ const std::map<QString, Command>& commands() {
          {QStringLiteral("build-default DIR [--sources SRC] [--wordnet WN]"),
           QStringLiteral("Fills the empty dictionary of DIR (made by init) with the delivered "
                          "dictionary: the dictionary files in SRC (starter.tsv and sources/*.tsv; "
-                         "default: the installed ones), the Thai-to-English entries derived from "
-                         "them, and English definitions from the WordNet files in WN (default "
+                         "default: the installed ones) with their English definitions, the "
+                         "Thai-to-English entries derived from them, and the words of the "
+                         "engineering topics of the WordNet files in WN (default "
                          "/usr/share/wordnet, from the wordnet-base package), whose licence is "
                          "copied into DIR. On a terminal it shows its progress."),
           -1, buildDefault}},
