@@ -13,11 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/Application.h"
-#include "app/Clock.h"
-#include "app/Gauge.h"
 #include "app/SettingsStore.h"
-#include "app/UserDialogs.h"
 #include "data/Database.h"
 #include "data/DictionaryIndex.h"
 #include "data/ResultQuery.h"
@@ -34,6 +30,10 @@
 #include "tools/ConversionPanel.h"
 #include "tools/PublisherTexts.h"
 #include "tools/WebLinks.h"
+#include "ui/ErrorBox.h"
+#include "ui/Formats.h"
+#include "ui/Gauge.h"
+#include "ui/UserDialogs.h"
 #include "wordlist/ChosenWords.h"
 #include "wordlist/Ureport.h"
 

@@ -17,12 +17,12 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/Controls.h"
-#include "app/Gauge.h"
 #include "app/Main.h"
 #include "data/ResultQuery.h"
 #include "lookup/ResultModel.h"
 #include "tools/ConversionPanel.h"
+#include "ui/Controls.h"
+#include "ui/Gauge.h"
 
 namespace lex {
 

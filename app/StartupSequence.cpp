@@ -5,15 +5,15 @@
 #include <memory>
 
 #include "app/Application.h"
-#include "app/Controls.h"
 #include "app/Main.h"
-#include "app/Resources.h"
-#include "app/ThaiFonts.h"
-#include "app/UserDialogs.h"
 #include "app/Usplash.h"
 #include "data/DataError.h"
 #include "data/Database.h"
 #include "tools/AboutBox.h"
+#include "ui/Controls.h"
+#include "ui/Resources.h"
+#include "ui/ThaiFonts.h"
+#include "ui/UserDialogs.h"
 #include "wordlist/Ureport.h"
 
 namespace lex {

@@ -8,7 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/Resources.h"
+#include "ui/Resources.h"
 
 namespace lex {
 

@@ -21,7 +21,6 @@
 #include <functional>
 #include <memory>
 
-#include "app/Gauge.h"
 #include "bench/ReportBench.h"
 #include "bench/SyntheticDictionary.h"
 #include "cli/DictTool.h"
@@ -34,6 +33,7 @@
 #include "lookup/ResultSummary.h"
 #include "lookup/SearchHistory.h"
 #include "lookup/WordSearch.h"
+#include "ui/Gauge.h"
 
 using namespace lex;
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 namespace lex::fuzz {
 

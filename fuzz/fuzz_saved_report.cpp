@@ -3,10 +3,10 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "data/DataError.h"
 #include "fuzz/FuzzSupport.h"
 #include "report/EmfPlayer.h"
 #include "report/PageList.h"
+#include "report/ReportError.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     lex::fuzz::prepare(argc, argv);
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     lex::TPageList pages;
     try {
         pages.loadFromFile(path);
-    } catch (const lex::DataError&) {
+    } catch (const lex::ReportError&) {
         return 0;  // refused with a message: what a damaged file must get
     }
     QImage canvas(60, 85, QImage::Format_RGB32);

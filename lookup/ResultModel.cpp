@@ -2,9 +2,9 @@
 
 #include <QColor>
 
-#include "app/Controls.h"
 #include "data/ResultQuery.h"
 #include "data/Schema.h"
+#include "ui/Controls.h"
 
 namespace lex {
 

@@ -1,20 +1,12 @@
 #include "lookup/ResultSummary.h"
 
 #include <QLineEdit>
-#include <QLocale>
 #include <cmath>
 
-#include "app/Gauge.h"
+#include "ui/Formats.h"
+#include "ui/Gauge.h"
 
 namespace lex {
-
-QString formatCount(qint64 n) {
-    QLocale locale;
-    if (locale.language() == QLocale::C)  // the C locale writes no thousands separator
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    locale.setNumberOptions(QLocale::DefaultNumberOptions);
-    return locale.toString(n);
-}
 
 int sharePercent(qint64 n, qint64 total) {
     if (total <= 0)

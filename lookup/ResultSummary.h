@@ -8,9 +8,6 @@ namespace lex {
 
 class Gauge;
 
-// The count of a result in the pattern "#,##0": thousands separated, no decimals.
-QString formatCount(qint64 n);
-
 // The share of the dictionary a result holds, as the share chart shows it: n × 100 ÷ total,
 // rounded half to even, plus 1, at most 100. A dictionary without counted entries shows 0.
 int sharePercent(qint64 n, qint64 total);

@@ -7,9 +7,9 @@
 #include <QSettings>
 #include <cmath>
 
-#include "app/Application.h"
-#include "app/Clock.h"
-#include "app/UserDialogs.h"
+#include "ui/ErrorBox.h"
+#include "ui/Formats.h"
+#include "ui/UserDialogs.h"
 
 namespace lex {
 

@@ -11,12 +11,12 @@
 #include <QToolButton>
 #include <chrono>
 
-#include "app/Application.h"
-#include "app/Gauge.h"
-#include "app/UserDialogs.h"
 #include "data/Table.h"
 #include "data/TextCut.h"
 #include "quiz/HighScore.h"
+#include "ui/ErrorBox.h"
+#include "ui/Gauge.h"
+#include "ui/UserDialogs.h"
 
 namespace lex {
 

@@ -9,8 +9,8 @@
 #include <climits>
 #include <functional>
 
-#include "app/Controls.h"
-#include "app/Gauge.h"
+#include "ui/Controls.h"
+#include "ui/Gauge.h"
 
 namespace lex {
 

@@ -19,7 +19,7 @@
 #include <cstring>
 #include <numbers>
 
-#include "data/DataError.h"
+#include "report/ReportError.h"
 
 #include <uemf.h>
 
@@ -372,12 +372,12 @@ class EmfPaintEngine : public QPaintEngine {
 
 EmfPaintEngine::EmfPaintEngine(const QSize& page) : QPaintEngine(AllFeatures), page_(page) {
     if (emf_start(nullDevice, 1 << 16, 1 << 16, &track_) != 0 || !track_)
-        throw DataError(
+        throw ReportError(
             QStringLiteral("Cannot start a page picture: libuemf could not open its "
                            "output."));
     if (emf_htable_create(128, 128, &handles_) != 0 || !handles_) {
         emf_free(&track_);
-        throw DataError(QStringLiteral("Cannot start a page picture: out of memory."));
+        throw ReportError(QStringLiteral("Cannot start a page picture: out of memory."));
     }
 
     const int w = page.width(), h = page.height();
@@ -993,7 +993,7 @@ QByteArray EmfPaintEngine::finish() {
     emf_htable_free(&handles_);
     handles_ = nullptr;
     if (!ok)
-        throw DataError(QStringLiteral("Cannot finish a page picture."));
+        throw ReportError(QStringLiteral("Cannot finish a page picture."));
     finished_ = bytes;
     return finished_;
 }
@@ -1001,9 +1001,9 @@ QByteArray EmfPaintEngine::finish() {
 EmfPaintDevice::EmfPaintDevice(const QSize& pagePixels) : size_(pagePixels) {
     if (size_.width() < 1 || size_.height() < 1 || size_.width() > maxSide ||
         size_.height() > maxSide)
-        throw DataError(QStringLiteral("A page of %1 x %2 pixels cannot be prepared.")
-                            .arg(size_.width())
-                            .arg(size_.height()));
+        throw ReportError(QStringLiteral("A page of %1 x %2 pixels cannot be prepared.")
+                              .arg(size_.width())
+                              .arg(size_.height()));
     engine_ = std::make_unique<EmfPaintEngine>(size_);
 }
 

@@ -49,7 +49,7 @@ class EmfPaintDevice : public QPaintDevice {
     // The largest page side in pixels; EmfPlayer refuses larger pictures too.
     static constexpr int maxSide = 20000;
 
-    // Throws DataError when a side is below 1 or above maxSide.
+    // Throws ReportError when a side is below 1 or above maxSide.
     explicit EmfPaintDevice(const QSize& pagePixels);
     ~EmfPaintDevice() override;
     EmfPaintDevice(const EmfPaintDevice&) = delete;

@@ -8,7 +8,7 @@
 #include <bit>
 #include <limits>
 
-#include "data/DataError.h"
+#include "report/ReportError.h"
 
 namespace lex {
 
@@ -49,7 +49,7 @@ QByteArray int32Bytes(qint64 value) {
 }
 
 // Reads the records of one stream with every offset checked against the stream's size and the
-// page count, so that a damaged or foreign file gives a DataError instead of a wild read, an
+// page count, so that a damaged or foreign file gives a ReportError instead of a wild read, an
 // endless walk or a huge allocation.
 class Records {
   public:
@@ -59,9 +59,10 @@ class Records {
     [[noreturn]] void fault(const QString& why) const {
         const QString file = stream_.loadedPath();
         if (file.isEmpty())
-            throw DataError(QStringLiteral("The prepared report pages are damaged: %1.").arg(why));
-        throw DataError(QStringLiteral("The file %1 is not a saved report: %2.")
-                            .arg(QDir::toNativeSeparators(file), why));
+            throw ReportError(
+                QStringLiteral("The prepared report pages are damaged: %1.").arg(why));
+        throw ReportError(QStringLiteral("The file %1 is not a saved report: %2.")
+                              .arg(QDir::toNativeSeparators(file), why));
     }
 
     qint64 size() const { return size_; }
@@ -228,11 +229,11 @@ TPageList::~TPageList() = default;
 void TPageList::addPage(const QByteArray& picture) {
     QMutexLocker lock(&mutex_);
     if (emfSize(picture) != picture.size())
-        throw DataError(QStringLiteral("A report page is not a whole EMF picture."));
+        throw ReportError(QStringLiteral("A report page is not a whole EMF picture."));
     const qint64 before = stream_->size();
     if (before + (count_ == 0 ? headerSize : 0) + recordFields + picture.size() >
         std::numeric_limits<qint32>::max())
-        throw DataError(QStringLiteral("The report is too large: its pages pass 2 GB."));
+        throw ReportError(QStringLiteral("The report is too large: its pages pass 2 GB."));
     const int count = count_ + 1;
     try {
         if (count == 1) {
@@ -300,8 +301,8 @@ void TPageList::saveToFile(const QString& path) {
     QMutexLocker lock(&mutex_);
     QSaveFile file(path);
     const auto failed = [&](const QString& why) {
-        return DataError(QStringLiteral("Cannot save the report to %1: %2")
-                             .arg(QDir::toNativeSeparators(path), why));
+        return ReportError(QStringLiteral("Cannot save the report to %1: %2")
+                               .arg(QDir::toNativeSeparators(path), why));
     };
     if (!file.open(QIODevice::WriteOnly))
         throw failed(file.errorString());

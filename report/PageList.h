@@ -28,7 +28,7 @@ qint64 emfSize(const QByteArray& head);
 // stream (always a record boundary).
 //
 // A loaded file is checked record by record before it replaces the store, so a file that is
-// not a saved report is refused with a DataError and the pages shown so far stay.
+// not a saved report is refused with a ReportError and the pages shown so far stay.
 class TPageList {
   public:
     static constexpr qint64 headerSize = 128;
@@ -50,7 +50,7 @@ class TPageList {
     // Forgets every page and starts again with an empty store in memory.
     void reset();
     // Walks every record once and checks its number, its links both ways and its picture's size;
-    // throws DataError at the first fault.
+    // throws ReportError at the first fault.
     void validate();
 
     // The stream behind the pages, for tests and diagnostics; good until the next load or reset.

@@ -6,7 +6,7 @@
 #include <QTemporaryFile>
 #include <cstring>
 
-#include "data/DataError.h"
+#include "report/ReportError.h"
 
 namespace lex {
 
@@ -22,8 +22,8 @@ TPageStream::TPageStream() = default;
 
 TPageStream::TPageStream(const QString& path) : loaded_(std::make_unique<QFile>(path)) {
     if (!loaded_->open(QIODevice::ReadOnly))
-        throw DataError(QStringLiteral("Cannot open the report file %1: %2")
-                            .arg(QDir::toNativeSeparators(path), loaded_->errorString()));
+        throw ReportError(QStringLiteral("Cannot open the report file %1: %2")
+                              .arg(QDir::toNativeSeparators(path), loaded_->errorString()));
 }
 
 // The temporary file removes itself when it is destroyed.
@@ -46,8 +46,8 @@ qint64 TPageStream::readUnlocked(char* data, qint64 count) {
     if (QFile* f = file()) {
         const qint64 got = f->read(data, count);
         if (got < 0)
-            throw DataError(QStringLiteral("Cannot read the report pages from %1: %2")
-                                .arg(streamName(*f), f->errorString()));
+            throw ReportError(QStringLiteral("Cannot read the report pages from %1: %2")
+                                  .arg(streamName(*f), f->errorString()));
         return got;
     }
     const qint64 available = qMax<qint64>(0, memory_.size() - memoryPos_);
@@ -70,14 +70,14 @@ QByteArray TPageStream::read(qint64 count) {
 void TPageStream::write(const char* data, qint64 count) {
     QMutexLocker lock(&mutex_);
     if (loaded_)
-        throw DataError(QStringLiteral("The report file %1 is open for reading only.")
-                            .arg(streamName(*loaded_)));
+        throw ReportError(QStringLiteral("The report file %1 is open for reading only.")
+                              .arg(streamName(*loaded_)));
     if (count <= 0)
         return;
     if (temporary_) {
         if (temporary_->write(data, count) != count)
-            throw DataError(QStringLiteral("Cannot write the report pages to %1: %2")
-                                .arg(streamName(*temporary_), temporary_->errorString()));
+            throw ReportError(QStringLiteral("Cannot write the report pages to %1: %2")
+                                  .arg(streamName(*temporary_), temporary_->errorString()));
         return;
     }
     if (memoryPos_ > memory_.size())
@@ -95,12 +95,12 @@ void TPageStream::moveToFile() {
     auto temporary =
         std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/PRPXXXXXX"));
     if (!temporary->open())
-        throw DataError(
+        throw ReportError(
             QStringLiteral("Cannot create a temporary file for the report pages in %1: %2")
                 .arg(QDir::toNativeSeparators(QDir::tempPath()), temporary->errorString()));
     if (temporary->write(memory_) != memory_.size() || !temporary->seek(memoryPos_))
-        throw DataError(QStringLiteral("Cannot write the report pages to %1: %2")
-                            .arg(streamName(*temporary), temporary->errorString()));
+        throw ReportError(QStringLiteral("Cannot write the report pages to %1: %2")
+                              .arg(streamName(*temporary), temporary->errorString()));
     // Only now does the stream leave memory, so a failed move leaves it whole where it was.
     temporary_ = std::move(temporary);
     memory_ = QByteArray();
@@ -110,12 +110,13 @@ void TPageStream::moveToFile() {
 void TPageStream::seek(qint64 position) {
     QMutexLocker lock(&mutex_);
     if (position < 0)
-        throw DataError(
+        throw ReportError(
             QStringLiteral("Cannot move to offset %1 of the report pages.").arg(position));
     if (QFile* f = file()) {
         if (!f->seek(position))
-            throw DataError(QStringLiteral("Cannot move to offset %1 of %2: %3")
-                                .arg(QString::number(position), streamName(*f), f->errorString()));
+            throw ReportError(
+                QStringLiteral("Cannot move to offset %1 of %2: %3")
+                    .arg(QString::number(position), streamName(*f), f->errorString()));
         return;
     }
     memoryPos_ = position;
@@ -124,12 +125,12 @@ void TPageStream::seek(qint64 position) {
 void TPageStream::truncate(qint64 size) {
     QMutexLocker lock(&mutex_);
     if (loaded_)
-        throw DataError(QStringLiteral("The report file %1 is open for reading only.")
-                            .arg(streamName(*loaded_)));
+        throw ReportError(QStringLiteral("The report file %1 is open for reading only.")
+                              .arg(streamName(*loaded_)));
     if (temporary_) {
         if (size < temporary_->size() && !temporary_->resize(size))
-            throw DataError(QStringLiteral("Cannot cut %1 short: %2")
-                                .arg(streamName(*temporary_), temporary_->errorString()));
+            throw ReportError(QStringLiteral("Cannot cut %1 short: %2")
+                                  .arg(streamName(*temporary_), temporary_->errorString()));
         return;
     }
     if (size < memory_.size())

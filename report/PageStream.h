@@ -18,7 +18,7 @@ namespace lex {
 //
 // Each operation holds the stream's own lock, so a reader and a writer never interleave inside
 // one call. A caller that needs several calls to go together (seek, then read) holds its own lock
-// around them. File errors are thrown as DataError.
+// around them. File errors are thrown as ReportError.
 class TPageStream {
   public:
     static constexpr qint64 memoryLimit = 100000;

@@ -19,11 +19,11 @@
 #include <QtEndian>
 #include <cmath>
 
-#include "app/Application.h"
-#include "app/UserDialogs.h"
-#include "data/DataError.h"
 #include "report/EmfPlayer.h"
 #include "report/PageList.h"
+#include "report/ReportError.h"
+#include "ui/ErrorBox.h"
+#include "ui/UserDialogs.h"
 
 namespace lex {
 
@@ -503,12 +503,12 @@ void TReportPreview::LoadClick() {
         QString why;
         for (int n = 1; n <= loaded->pageCount(); ++n)
             if (!isValidEmf(loaded->readPage(n), &why))
-                throw DataError(QStringLiteral("The file %1 is not a saved report: page %2 holds "
-                                               "no valid picture (%3).")
-                                    .arg(path)
-                                    .arg(n)
-                                    .arg(why));
-    } catch (const DataError& e) {
+                throw ReportError(QStringLiteral("The file %1 is not a saved report: page %2 holds "
+                                                 "no valid picture (%3).")
+                                      .arg(path)
+                                      .arg(n)
+                                      .arg(why));
+    } catch (const ReportError& e) {
         UserDialogs::current().message(this, applicationTitle(), e.message(), BoxIcon::Stop);
         return;
     }

@@ -8,8 +8,8 @@
 #include <deque>
 #include <vector>
 
-#include "app/UserDialogs.h"
 #include "data/DictionaryFile.h"
+#include "ui/UserDialogs.h"
 
 namespace lex::test {
 

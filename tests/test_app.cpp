@@ -15,7 +15,6 @@
 #include <QtTest>
 
 #include "app/Application.h"
-#include "app/Gauge.h"
 #include "app/Main.h"
 #include "app/StartupSequence.h"
 #include "app/Usplash.h"
@@ -24,6 +23,8 @@
 #include "data/ResultQuery.h"
 #include "data/Table.h"
 #include "tests/TestSupport.h"
+#include "ui/ErrorBox.h"
+#include "ui/Gauge.h"
 
 using namespace lex;
 

@@ -11,9 +11,9 @@
 #include <cmath>
 #include <functional>
 
-#include "data/DataError.h"
 #include "report/EmfPaintDevice.h"
 #include "report/EmfPlayer.h"
+#include "report/ReportError.h"
 
 using namespace lex;
 
@@ -435,8 +435,8 @@ class TestEmf : public QObject {
             QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
             QVERIFY(!late.begin(&a4));  // a finished page takes no more painting
         }
-        QVERIFY_THROWS_EXCEPTION(DataError, EmfPaintDevice(QSize(0, 100)));
-        QVERIFY_THROWS_EXCEPTION(DataError, EmfPaintDevice(QSize(100, 20001)));
+        QVERIFY_THROWS_EXCEPTION(ReportError, EmfPaintDevice(QSize(0, 100)));
+        QVERIFY_THROWS_EXCEPTION(ReportError, EmfPaintDevice(QSize(100, 20001)));
     }
 
     void zoomScalesThePicture() {

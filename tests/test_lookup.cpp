@@ -9,7 +9,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/Gauge.h"
 #include "data/Database.h"
 #include "data/DictionaryIndex.h"
 #include "data/ResultQuery.h"
@@ -20,6 +19,8 @@
 #include "lookup/SearchHistory.h"
 #include "lookup/WordSearch.h"
 #include "tests/TestSupport.h"
+#include "ui/Formats.h"
+#include "ui/Gauge.h"
 
 using namespace lex;
 

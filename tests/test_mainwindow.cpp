@@ -18,15 +18,15 @@
 #include <QAccessible>
 
 #include "app/Application.h"
-#include "app/Clock.h"
-#include "app/Controls.h"
-#include "app/Gauge.h"
 #include "app/Main.h"
 #include "app/StartupSequence.h"
 #include "data/AliasResolver.h"
 #include "data/ResultQuery.h"
 #include "data/Table.h"
 #include "tests/TestSupport.h"
+#include "ui/Controls.h"
+#include "ui/Formats.h"
+#include "ui/Gauge.h"
 
 using namespace lex;
 

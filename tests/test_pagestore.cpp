@@ -16,9 +16,9 @@
 #include <cstring>
 #include <memory>
 
-#include "data/DataError.h"
 #include "report/PageList.h"
 #include "report/PageStream.h"
+#include "report/ReportError.h"
 
 using namespace lex;
 
@@ -115,9 +115,9 @@ class TestPageStore : public QObject {
         QCOMPARE(emfSize(tooSmall), -1);
 
         TPageList list;
-        QVERIFY_THROWS_EXCEPTION(DataError, list.addPage(QByteArray("not a picture")));
+        QVERIFY_THROWS_EXCEPTION(ReportError, list.addPage(QByteArray("not a picture")));
         // A picture whose header disagrees with its length would make an unreadable record.
-        QVERIFY_THROWS_EXCEPTION(DataError, list.addPage(fakeEmf(300, 1).left(200)));
+        QVERIFY_THROWS_EXCEPTION(ReportError, list.addPage(fakeEmf(300, 1).left(200)));
         QCOMPARE(list.pageCount(), 0);
         QCOMPARE(list.stream().size(), 0);
     }
@@ -203,7 +203,7 @@ class TestPageStore : public QObject {
     }
 
     void readOnlyStream() {
-        QVERIFY_THROWS_EXCEPTION(DataError, TPageStream(path("missing.prp")));
+        QVERIFY_THROWS_EXCEPTION(ReportError, TPageStream(path("missing.prp")));
         const QString file = path("plain.bin");
         writeFile(file, "0123456789");
         TPageStream stream(file);
@@ -212,7 +212,7 @@ class TestPageStore : public QObject {
         stream.seek(4);
         QCOMPARE(stream.read(3), QByteArray("456"));
         QCOMPARE(stream.position(), 7);
-        QVERIFY_THROWS_EXCEPTION(DataError, stream.write("x", 1));
+        QVERIFY_THROWS_EXCEPTION(ReportError, stream.write("x", 1));
         QCOMPARE(readFile(file), QByteArray("0123456789"));
     }
 
@@ -339,7 +339,7 @@ class TestPageStore : public QObject {
         // A loaded report is read in place and never written.
         const QByteArray before = readFile(file);
         loaded.finish();
-        QVERIFY_THROWS_EXCEPTION(DataError, loaded.addPage(fakeEmf(100, 1)));
+        QVERIFY_THROWS_EXCEPTION(ReportError, loaded.addPage(fakeEmf(100, 1)));
         QCOMPARE(readFile(file), before);
 
         // It saves byte for byte to another file.
@@ -353,7 +353,7 @@ class TestPageStore : public QObject {
         list.addPage(fakeEmf(100, 1));
         list.finish();
         const QString target = path("no-such-folder/report.prp");
-        QVERIFY_THROWS_EXCEPTION(DataError, list.saveToFile(target));
+        QVERIFY_THROWS_EXCEPTION(ReportError, list.saveToFile(target));
         QVERIFY(!QFile::exists(target));
         QCOMPARE(list.readPage(1), fakeEmf(100, 1));
     }
@@ -409,7 +409,7 @@ class TestPageStore : public QObject {
         try {
             list.loadFromFile(file);
             QFAIL("the file was loaded");
-        } catch (const DataError& e) {
+        } catch (const ReportError& e) {
             QVERIFY2(e.message().startsWith(QLatin1String("The file ")), qPrintable(e.message()));
             QVERIFY2(e.message().contains(QLatin1String("is not a saved report: ")),
                      qPrintable(e.message()));
@@ -437,17 +437,17 @@ class TestPageStore : public QObject {
 
         QCOMPARE(list.readPage(1), fakeEmf(40000, 1));
         patchFile(file, s[2] + 4, qint32(s[1]));  // page 3 leads forward to page 2
-        QVERIFY_THROWS_EXCEPTION(DataError, list.readPage(4));
+        QVERIFY_THROWS_EXCEPTION(ReportError, list.readPage(4));
         patchFile(file, s[2] + 4, qint32(s[3]));
         QCOMPARE(list.readPage(5), fakeEmf(40000, 5));
 
         patchFile(file, s[3] - 4, qint32(s[4]));  // page 3's own offset leads back to page 5
-        QVERIFY_THROWS_EXCEPTION(DataError, list.readPage(3));
+        QVERIFY_THROWS_EXCEPTION(ReportError, list.readPage(3));
         patchFile(file, s[3] - 4, qint32(s[2]));
         QCOMPARE(list.readPage(3), fakeEmf(40000, 3));
 
         patchFile(file, s[3], 9);  // page 4 numbered 9, reached going forward
-        QVERIFY_THROWS_EXCEPTION(DataError, list.readPage(4));
+        QVERIFY_THROWS_EXCEPTION(ReportError, list.readPage(4));
     }
 };
 

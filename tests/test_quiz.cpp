@@ -14,15 +14,15 @@
 #include <deque>
 
 #include "app/Application.h"
-#include "app/Controls.h"
-#include "app/Gauge.h"
 #include "app/Main.h"
-#include "app/ThaiFonts.h"
 #include "data/DictionaryFile.h"
 #include "data/Table.h"
 #include "quiz/HighScore.h"
 #include "quiz/QuizGame.h"
 #include "tests/TestSupport.h"
+#include "ui/Controls.h"
+#include "ui/Gauge.h"
+#include "ui/ThaiFonts.h"
 
 using namespace lex;
 

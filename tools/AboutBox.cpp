@@ -6,9 +6,10 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include "app/Controls.h"
-#include "app/Resources.h"
 #include "tools/WebLinks.h"
+#include "ui/Controls.h"
+#include "ui/Publisher.h"
+#include "ui/Resources.h"
 
 namespace lex {
 

@@ -12,9 +12,6 @@ namespace lex {
 class TForm7 : public QDialog {
     Q_OBJECT
   public:
-    static constexpr const char* kEmail = "info@kolvane.example";
-    static constexpr const char* kTelephone = "0-2555-0199";
-
     explicit TForm7(QWidget* parent = nullptr);
 
     void Button1Click();

@@ -10,8 +10,8 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
-#include "app/Controls.h"
-#include "app/UserDialogs.h"
+#include "ui/Controls.h"
+#include "ui/UserDialogs.h"
 
 namespace lex {
 

@@ -2,7 +2,8 @@
 
 #include <map>
 
-#include "app/UserDialogs.h"
+#include "ui/Publisher.h"
+#include "ui/UserDialogs.h"
 
 namespace lex {
 

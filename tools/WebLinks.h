@@ -5,10 +5,6 @@
 
 namespace lex {
 
-// The publisher's and the maker's web sites. Reserved example names: nothing real is opened.
-inline constexpr const char* kPublisherBase = "http://www.kolvane.example";
-inline constexpr const char* kMakerBase = "http://www.kolvane-soft.example";
-
 // The address a control opens, by its name ("Button2", "KolvaneWebsite1", "Image1", "Label4", ...);
 // an empty address for a control that opens none.
 QUrl linkAddress(const QString& controlName);

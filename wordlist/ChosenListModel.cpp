@@ -2,8 +2,8 @@
 
 #include <QColor>
 
-#include "app/Controls.h"
 #include "data/Table.h"
+#include "ui/Controls.h"
 
 namespace lex {
 

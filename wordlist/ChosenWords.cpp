@@ -5,11 +5,11 @@
 #include <QLineEdit>
 #include <QTableView>
 
-#include "app/UserDialogs.h"
 #include "data/DataError.h"
 #include "data/ResultQuery.h"
 #include "data/Table.h"
-#include "lookup/ResultSummary.h"
+#include "ui/Formats.h"
+#include "ui/UserDialogs.h"
 #include "wordlist/ChosenListModel.h"
 
 namespace lex {

@@ -5,15 +5,14 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "app/Controls.h"
-#include "app/Resources.h"
 #include "data/Database.h"
 #include "data/Table.h"
 #include "report/EmfPaintDevice.h"
 #include "report/PageList.h"
 #include "report/ReportPreview.h"
-#include "tools/AboutBox.h"
-#include "tools/WebLinks.h"
+#include "ui/Controls.h"
+#include "ui/Publisher.h"
+#include "ui/Resources.h"
 #include "wordlist/LineBreaking.h"
 
 namespace lex {
@@ -156,7 +155,7 @@ void WordListReport::drawPage(QPainter& p, int page, const std::vector<ReportEnt
     const QFont foot = cordia(18);
     p.setFont(foot);
     const QFontMetricsF footMetrics(foot, p.device());
-    const QString phone = QStringLiteral("โทร ") + QString::fromLatin1(TForm7::kTelephone);
+    const QString phone = QStringLiteral("โทร ") + QString::fromLatin1(kTelephone);
     drawLabels(p, 27.78, {{277.02, QString::fromLatin1(kPublisherBase)}});
     p.drawText(QPointF(mm(27.78 + 168.54) - footMetrics.horizontalAdvance(phone),
                        mm(277.02) + footMetrics.ascent()),

@@ -6,6 +6,9 @@
 
 namespace lex {
 
+// A count in the pattern "#,##0": thousands separated, no decimals.
+QString formatCount(qint64 n);
+
 // The date in the pattern "dd mmmm eeee": two-digit day, the locale's full month name and the
 // four-digit year, in the Buddhist era on a Thai locale and in the ordinary year elsewhere.
 QString longDate(const QDateTime& when, const QLocale& locale = QLocale());

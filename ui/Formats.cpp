@@ -1,4 +1,4 @@
-#include "app/Clock.h"
+#include "ui/Formats.h"
 
 #include <unicode/datefmt.h>
 #include <unicode/smpdtfmt.h>
@@ -48,6 +48,14 @@ QString longTime(const QDateTime& when, const QLocale& locale) {
 
 QString clockText(const QDateTime& when, const QLocale& locale) {
     return longDate(when, locale) + QStringLiteral(" เวลา ") + longTime(when, locale);
+}
+
+QString formatCount(qint64 n) {
+    QLocale locale;
+    if (locale.language() == QLocale::C)  // the C locale writes no thousands separator
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale.toString(n);
 }
 
 }  // namespace lex

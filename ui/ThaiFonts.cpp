@@ -1,4 +1,4 @@
-#include "app/ThaiFonts.h"
+#include "ui/ThaiFonts.h"
 
 #include <QApplication>
 #include <QFont>
