@@ -1,12 +1,10 @@
 // The controls of the main window at their fixed positions (96 dots per inch, no scaling), its
 // menus, status bar and timers.
 #include <QAction>
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -26,81 +24,9 @@
 
 namespace lex {
 
-namespace {
-
-QFont boldFont() {
-    return windowFont(true);
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, int w = 0,
-              int h = 13) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->move(x, y);
-    if (w > 0)
-        l->resize(w, h);
-    else
-        l->adjustSize();
-    return l;
-}
-
-QFrame* bevel(QWidget* parent, const char* name, int x, int y, int w, int h,
-              QFrame::Shape shape = QFrame::Box) {
-    auto* f = placed(new QFrame(parent), name, x, y, w, h);
-    f->setFrameShape(shape);
-    f->setFrameShadow(QFrame::Sunken);
-    f->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return f;
-}
-
-QToolButton* toggle(QWidget* parent, const char* name, const QString& caption, const QString& hint,
-                    int x, int y, int w, int h) {
-    auto* b = placed(new QToolButton(parent), name, x, y, w, h);
-    b->setText(caption);
-    b->setToolTip(hint);
-    b->setCheckable(true);
-    b->setAutoExclusive(false);
-    return b;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint,
-                    int x, int y, int w, int h, bool bold = false) {
-    auto* b = placed(new QPushButton(caption, parent), name, x, y, w, h);
-    b->setToolTip(hint);
-    if (bold)
-        b->setFont(boldFont());
-    b->setAutoDefault(false);
-    return b;
-}
-
-// Data grids are read-only, show column titles, a row indicator and grid lines, and use the
-// tooltip-yellow background.
-QTableView* grid(QWidget* parent, const char* name, int x, int y, int w, int h) {
-    auto* g = placed(new QTableView(parent), name, x, y, w, h);
-    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    g->setSelectionBehavior(QAbstractItemView::SelectRows);
-    g->setSelectionMode(QAbstractItemView::SingleSelection);
-    g->setShowGrid(true);
-    // Tab and Shift+Tab leave the grid for the next control; the arrow keys move between rows.
-    g->setTabKeyNavigation(false);
-    g->setWordWrap(false);
-    g->verticalHeader()->setMinimumSectionSize(12);
-    g->verticalHeader()->setDefaultSectionSize(19);
-    g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    g->verticalHeader()->setFixedWidth(11);
-    g->horizontalHeader()->setHighlightSections(false);
-    g->horizontalHeader()->setStretchLastSection(true);
-    QPalette p = g->palette();
-    p.setColor(QPalette::Base, QApplication::palette().color(QPalette::ToolTipBase));
-    g->setPalette(p);
-    return g;
-}
-
-}  // namespace
-
 void TForm1::createSearchBar(QWidget* client) {
-    Label1 = label(client, "Label1", QStringLiteral("ป้อนคำ >>"), 16, 18, 51, 13);
-    Label1->setFont(boldFont());
+    Label1 = label(client, "Label1", QStringLiteral("ป้อนคำ >>"), 16, 18, 0, 51, 13);
+    Label1->setFont(windowFont(true));
     Label1->setMinimumSize(Label1->sizeHint());
 
     ComboBox1 = placed(new QComboBox(client), "ComboBox1", 76, 17, 276, 21);
@@ -115,7 +41,7 @@ void TForm1::createSearchBar(QWidget* client) {
     ComboBox1->setToolTip(QStringLiteral("ป้อนคำศัพท์ที่ต้องการแล้วกด Enter"));
 
     Button1 = button(client, "Button1", QStringLiteral("ทำการแปล"),
-                     QStringLiteral("ทำการค้นหาความหมาย"), 363, 15, 99, 25, true);
+                     QStringLiteral("ทำการค้นหาความหมาย"), 363, 15, 99, 25, kBold);
 
     Bevel3 = bevel(client, "Bevel3", 469, 11, 132, 33);
     SpeedButton6 = toggle(client, "SpeedButton6", QStringLiteral("คำศัพท์"),
@@ -126,7 +52,7 @@ void TForm1::createSearchBar(QWidget* client) {
     // The direction toggles are never shown; their states only travel from run to run. They
     // form one group in which at most one is down.
     Label2 = label(client, "Label2", QStringLiteral("ตัวเลือกการแปล"), 17, 46);
-    Label2->setFont(boldFont());
+    Label2->setFont(windowFont(true));
     Label2->hide();
     const QString hint = QStringLiteral("เลือกเล่มพจนานุกรมที่ต้องการ");
     SpeedButton1 =
@@ -244,10 +170,10 @@ void TForm1::createChosenGroup(QWidget* client) {
     DBNavigator1->setToolTip(QStringLiteral("ลบศัพท์ออกจากรายการ"));
 
     Button9 = button(GroupBox2, "Button9", QStringLiteral("ล้าง"),
-                     QStringLiteral("ลบคำศัพท์ที่เลือกไว้ทั้งหมด"), 82, 192, 34, 25, true);
+                     QStringLiteral("ลบคำศัพท์ที่เลือกไว้ทั้งหมด"), 82, 192, 34, 25, kBold);
     Button9->setEnabled(false);
     Button8 = button(GroupBox2, "Button8", QStringLiteral("พิมพ์"),
-                     QStringLiteral("พิมพ์รายการคำศัพท์ที่เลือกไว้"), 118, 192, 34, 25, true);
+                     QStringLiteral("พิมพ์รายการคำศัพท์ที่เลือกไว้"), 118, 192, 34, 25, kBold);
 }
 
 void TForm1::createLinkRow(QWidget* client) {
@@ -269,7 +195,7 @@ void TForm1::createLinkRow(QWidget* client) {
     QPushButton** targets[] = {&Button2, &Button3, &Button4, &Button5, &Button6, &Button7};
     for (int i = 0; i < 6; ++i)
         *targets[i] = button(client, links[i].name, QString::fromUtf8(links[i].caption),
-                             QString::fromUtf8(links[i].hint), links[i].left, 441, 99, 25, true);
+                             QString::fromUtf8(links[i].hint), links[i].left, 441, 99, 25, kBold);
 }
 
 void TForm1::createOverlayPanels(QWidget* client) {

@@ -1,6 +1,5 @@
 #include "quiz/QuizPanel.h"
 
-#include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,24 +39,6 @@ QString elided(const QString& text, const std::function<bool(const QString&)>& f
     return text.left(low).trimmed() + kEllipsis;
 }
 
-QPushButton* button(QFrame* panel, const char* name, const QString& caption, const QString& hint,
-                    int x, int y, int w, int h) {
-    auto* b = placed(new QPushButton(caption, panel), name, x, y, w, h);
-    b->setFont(font(0, true));
-    b->setToolTip(hint);
-    b->setCursor(Qt::PointingHandCursor);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QFrame* frame(QFrame* panel, const char* name, int x, int y, int w, int h, QFrame::Shape shape) {
-    auto* f = placed(new QFrame(panel), name, x, y, w, h);
-    f->setFrameShape(shape);
-    f->setFrameShadow(QFrame::Sunken);
-    f->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return f;
-}
-
 }  // namespace
 
 void showMeaning(QLabel* label, const QString& meaning) {
@@ -91,23 +72,15 @@ void showAnswer(QToolButton* button, const QString& answer) {
 
 QuizControls createQuizPanel(QFrame* panel) {
     QuizControls c{};
-    c.Label5 = placed(new QLabel(QStringLiteral("เกมส์เศรษฐีคำศัพท์วิศวกรรม"), panel), "Label5", 16, 11,
-                      293, 29);
-    c.Label5->setFont(font(24, true));
-    c.Label5->setStyleSheet(
-        QStringLiteral("color: %1;").arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
-    c.Label5->adjustSize();
-    c.Bevel4 = frame(panel, "Bevel4", 16, 56, 737, 17, QFrame::HLine);
-    c.Button19 = button(panel, "Button19", QStringLiteral("จบเกมส์"), QString(), 680, 15, 74, 25);
-    c.Label8 = placed(new QLabel(QStringLiteral("สถิติสูงสุด"), panel), "Label8", 32, 73, 51, 13);
-    c.Label8->setFont(font(0, true));
-    c.Label8->adjustSize();
+    c.Label5 = title(panel, "Label5", QStringLiteral("เกมส์เศรษฐีคำศัพท์วิศวกรรม"), 16, 11, 24);
+    c.Bevel4 = bevel(panel, "Bevel4", 16, 56, 737, 17, QFrame::HLine);
+    c.Button19 = button(panel, "Button19", QStringLiteral("จบเกมส์"), QString(), 680, 15, 74, 25,
+                        kBold | kHandCursor);
+    c.Label8 = label(panel, "Label8", QStringLiteral("สถิติสูงสุด"), 32, 73, kBold);
     c.Edit1 = placed(new QLineEdit(panel), "Edit1", 96, 71, 485, 21);
     c.Edit1->setReadOnly(true);
     c.Edit1->setFont(font(0, true));
-    QPalette yellow = c.Edit1->palette();
-    yellow.setColor(QPalette::Base, QApplication::palette().color(QPalette::ToolTipBase));
-    c.Edit1->setPalette(yellow);
+    paintYellow(c.Edit1);
     c.Button18 =
         placed(new QPushButton(QStringLiteral("Button18"), panel), "Button18", 496, 64, 75, 25);
     c.Button18->hide();
@@ -120,7 +93,7 @@ QuizControls createQuizPanel(QFrame* panel) {
     c.DBText1->setWordWrap(true);
     c.DBText1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     c.DBText1->hide();
-    c.Bevel5 = frame(panel, "Bevel5", 24, 272, 569, 181, QFrame::Box);
+    c.Bevel5 = bevel(panel, "Bevel5", 24, 272, 569, 181, QFrame::Box);
     const char* names[] = {"SpeedButtonA", "SpeedButtonB", "SpeedButtonC", "SpeedButtonD"};
     const int tops[] = {280, 322, 364, 407};
     for (int i = 0; i < 4; ++i) {
@@ -140,11 +113,11 @@ QuizControls createQuizPanel(QFrame* panel) {
     c.Gauge7->setToolTip(QStringLiteral("กราฟแสดงเวลาที่เหลือในการตอบ"));
     c.Gauge7->setCursor(Qt::PointingHandCursor);
     c.Button14 = button(panel, "Button14", QStringLiteral("ขอเปลี่ยนคำถาม"),
-                        QStringLiteral("เปลี่ยนคำถามปัจจุบัน"), 614, 224, 138, 25);
+                        QStringLiteral("เปลี่ยนคำถามปัจจุบัน"), 614, 224, 138, 25, kBold | kHandCursor);
     c.Button15 = button(panel, "Button15", QStringLiteral("ขอตอบ 2 ครั้ง"),
-                        QStringLiteral("ตอบได้ 2 ครั้ง"), 614, 250, 138, 25);
+                        QStringLiteral("ตอบได้ 2 ครั้ง"), 614, 250, 138, 25, kBold | kHandCursor);
     c.Button16 = button(panel, "Button16", QStringLiteral("ขอตัด 2 ตัวเลือก"),
-                        QStringLiteral("ตัด 2 ตัวที่ผิดออกไป"), 614, 276, 138, 25);
+                        QStringLiteral("ตัด 2 ตัวที่ผิดออกไป"), 614, 276, 138, 25, kBold | kHandCursor);
     c.Panel3 = placed(new QFrame(panel), "Panel3", 615, 305, 136, 80);
     c.Panel3->setFrameShape(QFrame::Panel);
     c.Panel3->setFrameShadow(QFrame::Sunken);
@@ -153,10 +126,10 @@ QuizControls createQuizPanel(QFrame* panel) {
     c.Label7->setStyleSheet(
         QStringLiteral("color: %1;").arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
     c.Label7->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    c.Button20 =
-        button(panel, "Button20", QStringLiteral("ขอเปลี่ยนชื่อผู้เล่น"), QString(), 615, 390, 137, 25);
-    c.Button17 =
-        button(panel, "Button17", QStringLiteral("เริ่มเล่นเกมส์"), QString(), 615, 422, 137, 25);
+    c.Button20 = button(panel, "Button20", QStringLiteral("ขอเปลี่ยนชื่อผู้เล่น"), QString(), 615, 390,
+                        137, 25, kBold | kHandCursor);
+    c.Button17 = button(panel, "Button17", QStringLiteral("เริ่มเล่นเกมส์"), QString(), 615, 422, 137,
+                        25, kBold | kHandCursor);
 
     QWidget* order[] = {c.Button14, c.Button15, c.Button16, c.Button17, c.Button18,
                         c.Button19, c.Edit1,    c.Button20, c.Panel3};

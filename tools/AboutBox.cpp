@@ -1,6 +1,5 @@
 #include "tools/AboutBox.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QPixmap>
@@ -12,22 +11,6 @@
 #include "ui/Resources.h"
 
 namespace lex {
-
-namespace {
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y,
-              bool bold = false) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    QFont f = QApplication::font();
-    f.setBold(bold);
-    l->setFont(f);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-}  // namespace
 
 TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     initResources();
@@ -43,7 +26,7 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     image->setGeometry(11, 14, 300, 136);
     image->setPixmap(QPixmap(QStringLiteral(":/images/about.jpg")));
 
-    Label8 = label(this, "Label8", QStringLiteral("เวบไซต์ : "), 324, 17, true);
+    Label8 = label(this, "Label8", QStringLiteral("เวบไซต์ : "), 324, 17, kBold);
     Label4 = label(this, "Label4", QString::fromLatin1(kPublisherBase), 376, 17);
     Label4->setStyleSheet(QStringLiteral("color: %1; text-decoration: underline;")
                               .arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
@@ -52,12 +35,12 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
         l->setCursor(Qt::PointingHandCursor);
         l->installEventFilter(this);
     }
-    label(this, "Label9", QStringLiteral("อีเมล์ :"), 324, 36, true);
+    label(this, "Label9", QStringLiteral("อีเมล์ :"), 324, 36, kBold);
     QLabel* email = label(this, "Label10", QString::fromLatin1(kEmail), 376, 35);
     email->setStyleSheet(QStringLiteral("color: %1; text-decoration: underline;")
                              .arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
     email->adjustSize();
-    label(this, "Label2", QStringLiteral("โทรศัพท์ :"), 324, 54, true);
+    label(this, "Label2", QStringLiteral("โทรศัพท์ :"), 324, 54, kBold);
     QLabel* phone = label(this, "Label7", QString::fromLatin1(kTelephone), 376, 54);
     phone->setStyleSheet(
         QStringLiteral("color: %1;").arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
@@ -73,19 +56,11 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     warning->setWordWrap(true);
     warning->setGeometry(11, 186, 410, 30);
 
-    auto* bevel = new QFrame(this);
-    bevel->setObjectName(QStringLiteral("Bevel1"));
-    bevel->setGeometry(8, 179, 501, 2);
-    bevel->setFrameShape(QFrame::HLine);
-    bevel->setFrameShadow(QFrame::Sunken);
+    bevel(this, "Bevel1", 8, 179, 501, 2, QFrame::HLine);
 
-    Button1 = new QPushButton(QStringLiteral("ตกลง"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(432, 214, 75, 25);
-    QFont bold = QApplication::font();
-    bold.setBold(true);
-    Button1->setFont(bold);
-    Button1->setCursor(Qt::PointingHandCursor);
+    Button1 = button(this, "Button1", QStringLiteral("ตกลง"), QString(), 432, 214, 75, 25,
+                     kBold | kHandCursor);
+    Button1->setAutoDefault(true);
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
 }

@@ -1,6 +1,5 @@
 #include "tools/ConversionPanel.h"
 
-#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -57,22 +56,8 @@ QString conversionPagePath() {
 }
 
 ConversionPanel::ConversionPanel(QFrame* panel) {
-    Label9 = new QLabel(QStringLiteral("เครื่องมือแปลงหน่วยทางวิศวกรรม"), panel);
-    Label9->setObjectName(QStringLiteral("Label9"));
-    QFont title = QApplication::font();
-    title.setPixelSize(24);
-    title.setBold(true);
-    Label9->setFont(title);
-    Label9->setStyleSheet(
-        QStringLiteral("color: %1;").arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
-    Label9->move(16, 11);
-    Label9->adjustSize();
-
-    Bevel6 = new QFrame(panel);
-    Bevel6->setObjectName(QStringLiteral("Bevel6"));
-    Bevel6->setGeometry(16, 56, 737, 17);
-    Bevel6->setFrameShape(QFrame::HLine);
-    Bevel6->setFrameShadow(QFrame::Sunken);
+    Label9 = title(panel, "Label9", QStringLiteral("เครื่องมือแปลงหน่วยทางวิศวกรรม"), 16, 11, 24);
+    Bevel6 = bevel(panel, "Bevel6", 16, 56, 737, 17, QFrame::HLine);
 
     // A profile of its own, kept in memory only, with remote content shut out.
     // Owned by the window, so that it outlives the page, which the panel takes down first.
@@ -86,14 +71,8 @@ ConversionPanel::ConversionPanel(QFrame* panel) {
     WebBrowser1->setPage(new ConversionPage(profile, WebBrowser1));
     WebBrowser1->setGeometry(16, 76, 735, 374);
 
-    Button21 = new QPushButton(QStringLiteral("ออกจากเครื่องมือ"), panel);
-    Button21->setObjectName(QStringLiteral("Button21"));
-    Button21->setGeometry(646, 15, 106, 25);
-    QFont bold = QApplication::font();
-    bold.setBold(true);
-    Button21->setFont(bold);
-    Button21->setCursor(Qt::PointingHandCursor);
-    Button21->setAutoDefault(false);
+    Button21 = button(panel, "Button21", QStringLiteral("ออกจากเครื่องมือ"), QString(), 646, 15, 106,
+                      25, kBold | kHandCursor);
 }
 
 void ConversionPanel::navigate(const QString& path) {

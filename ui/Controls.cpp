@@ -2,9 +2,13 @@
 
 #include <QAbstractButton>
 #include <QEvent>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
+#include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <cmath>
 
 namespace lex {
@@ -132,6 +136,89 @@ void nameFromHints(QWidget* root) {
             continue;
         w->setAccessibleName(w->toolTip());
     }
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, unsigned flags,
+              int w, int h) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    if (flags & kBold)
+        l->setFont(windowFont(true));
+    if (flags & kHandCursor)
+        l->setCursor(Qt::PointingHandCursor);
+    l->move(x, y);
+    if (w > 0)
+        l->resize(w, h);
+    else
+        l->adjustSize();
+    return l;
+}
+
+QLabel* title(QWidget* parent, const char* name, const QString& text, int x, int y, int pixels) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFont(windowFont(true, pixels));
+    l->setStyleSheet(
+        QStringLiteral("color: %1;").arg(readableOn(QColor(Qt::blue), QPalette::Window).name()));
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QFrame* bevel(QWidget* parent, const char* name, int x, int y, int w, int h, QFrame::Shape shape) {
+    auto* f = placed(new QFrame(parent), name, x, y, w, h);
+    f->setFrameShape(shape);
+    f->setFrameShadow(QFrame::Sunken);
+    f->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return f;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                    int x, int y, int w, int h, unsigned flags) {
+    auto* b = placed(new QPushButton(caption, parent), name, x, y, w, h);
+    if (flags & kBold)
+        b->setFont(windowFont(true));
+    if (!hint.isEmpty())
+        b->setToolTip(hint);
+    if (flags & kHandCursor)
+        b->setCursor(Qt::PointingHandCursor);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QToolButton* toggle(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                    int x, int y, int w, int h) {
+    auto* b = placed(new QToolButton(parent), name, x, y, w, h);
+    b->setText(caption);
+    b->setToolTip(hint);
+    b->setCheckable(true);
+    b->setAutoExclusive(false);
+    return b;
+}
+
+QTableView* grid(QWidget* parent, const char* name, int x, int y, int w, int h) {
+    auto* g = placed(new QTableView(parent), name, x, y, w, h);
+    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    g->setSelectionBehavior(QAbstractItemView::SelectRows);
+    g->setSelectionMode(QAbstractItemView::SingleSelection);
+    g->setShowGrid(true);
+    // Tab and Shift+Tab leave the grid for the next control; the arrow keys move between rows.
+    g->setTabKeyNavigation(false);
+    g->setWordWrap(false);
+    g->verticalHeader()->setMinimumSectionSize(12);
+    g->verticalHeader()->setDefaultSectionSize(19);
+    g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    g->verticalHeader()->setFixedWidth(11);
+    g->horizontalHeader()->setHighlightSections(false);
+    g->horizontalHeader()->setStretchLastSection(true);
+    paintYellow(g);
+    return g;
+}
+
+void paintYellow(QWidget* widget) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Base, QApplication::palette().color(QPalette::ToolTipBase));
+    widget->setPalette(p);
 }
 
 }  // namespace lex

@@ -3,9 +3,15 @@
 #include <QApplication>
 #include <QColor>
 #include <QFont>
+#include <QFrame>
 #include <QPalette>
 #include <QString>
 #include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTableView;
+class QToolButton;
 
 namespace lex {
 
@@ -33,6 +39,38 @@ QColor readableOn(const QColor& wanted, const QColor& background);
 
 // The same against the application palette's colour of `role`.
 QColor readableOn(const QColor& wanted, QPalette::ColorRole role);
+
+// How a new control looks and answers the mouse: the flags of the helpers below.
+enum ControlFlag : unsigned {
+    kBold = 1u << 0,        // the window font, bold
+    kHandCursor = 1u << 1,  // the pointing hand over it
+};
+
+// A label at (x, y): sized to its text, or w × h pixels when w is given.
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y,
+              unsigned flags = 0, int w = 0, int h = 13);
+
+// A panel's title at (x, y): bold, `pixels` high, blue where blue can be read on the window.
+QLabel* title(QWidget* parent, const char* name, const QString& text, int x, int y, int pixels);
+
+// A sunken frame or line drawn for the look only: clicks pass through it.
+QFrame* bevel(QWidget* parent, const char* name, int x, int y, int w, int h,
+              QFrame::Shape shape = QFrame::Box);
+
+// A push button with its hint; Enter in a dialog does not press it unless it is made the default.
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                    int x, int y, int w, int h, unsigned flags = 0);
+
+// A tool button that stays down when pressed, independently of its neighbours.
+QToolButton* toggle(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                    int x, int y, int w, int h);
+
+// A data grid: read-only, whole rows selected, column titles, a narrow row indicator, grid lines
+// and the tooltip-yellow background.
+QTableView* grid(QWidget* parent, const char* name, int x, int y, int w, int h);
+
+// Gives `widget` the tooltip-yellow background of the data grids.
+void paintYellow(QWidget* widget);
 
 // Centres the window `window` on its screen's working area, frame included. Before a window
 // manager has framed it, the frame of another framed window of the program stands in; failing
