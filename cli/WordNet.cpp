@@ -317,9 +317,10 @@ QString WordNet::definition(const QString& word, int maxLength) const {
 
 std::vector<std::pair<QString, QString>> WordNet::topicEntries(const QStringList& topics,
                                                                int maxLength) const {
-    // Kinds of nouns that name no engineering thing: tops, cognition (theories), group, person,
-    // plant, animal, food, body, feeling, motive, possession, communication, location, time
-    // are left out, but laws (cognition) stay.
+    // Kinds of nouns kept: act, artifact, attribute, event, phenomenon, process, quantity,
+    // relation, shape, state, substance and time (a time constant, a sampling rate). Left out:
+    // tops, cognition (theories; laws stay), group, person, plant, animal, food, body, feeling,
+    // motive, possession, communication, location and object (natural objects).
     static const QSet<int> kept{4, 6, 7, 11, 19, 22, 23, 24, 25, 26, 27, 28};
     constexpr int kCognition = 9;
     // Words whose most frequent sense WordNet files under a topic but that an engineer reads

@@ -416,8 +416,17 @@ QRectF fittedPage(const QPrinter& printer, QSizeF picture) {
 bool TReportPreview::printTo(QPrinter& target) {
     const int first = target.fromPage() > 0 ? target.fromPage() : 1;
     const int last = target.toPage() > 0 ? std::min(target.toPage(), pageCount()) : pageCount();
-    if (first > last)
+    if (first > last) {
+        UserDialogs::current().message(
+            this, applicationTitle(),
+            QStringLiteral("Nothing was printed: the page range %1 to %2 is not in this report "
+                           "of %3 pages. Choose the pages again under Printer setup.")
+                .arg(first)
+                .arg(target.toPage())
+                .arg(pageCount()),
+            BoxIcon::Warning);
         return false;
+    }
     // Without a printer Qt turns a printer's output format to PDF, but with no file to write.
     const bool toFile = !target.outputFileName().isEmpty();
     if (!toFile && installedPrinters().isEmpty()) {
@@ -427,6 +436,8 @@ bool TReportPreview::printTo(QPrinter& target) {
     target.setFullPage(true);
     target.setDocName(windowTitle());
     TPrintProgressForm progress(this);
+    // The preview takes no other command while its pages are being printed.
+    progress.setWindowModality(Qt::WindowModal);
     progress.show();
     // Every page is drawn into a recording first and the printer is opened only after the last:
     // a job once begun is handed to the spooler whole, whatever Cancel does, so a cancelled
@@ -455,8 +466,10 @@ bool TReportPreview::printTo(QPrinter& target) {
     if (!painter.begin(&target)) {
         UserDialogs::current().message(
             this, applicationTitle(),
-            QStringLiteral("Printing failed: the printer \"%1\" could not be opened.")
-                .arg(toFile ? target.outputFileName() : target.printerName()),
+            toFile ? QStringLiteral("Printing failed: the file %1 could not be written.")
+                         .arg(target.outputFileName())
+                   : QStringLiteral("Printing failed: the printer \"%1\" could not be opened.")
+                         .arg(target.printerName()),
             BoxIcon::Stop);
         return false;
     }

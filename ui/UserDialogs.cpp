@@ -134,11 +134,12 @@ bool QtUserDialogs::printDialog(QWidget* parent, QPrinter& printer, int lastPage
 }
 
 void QtUserDialogs::printerSetup(QWidget* parent) {
-    // The process's current printer: the choice stays for the next time the dialog opens.
-    static QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, parent);
+    // The process's current printer: the choice stays for the next time the dialog opens. It
+    // lives as long as the process, past the application object, so it is never destroyed.
+    static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+    QPrintDialog dialog(printer, parent);
     confirmWithOk(dialog);
-    showOutputFile(dialog, printer);
+    showOutputFile(dialog, *printer);
     dialog.exec();
 }
 

@@ -40,34 +40,55 @@ class Vocabulary {
 
     struct Found {
         std::vector<bool> inside;  // a break at this offset would cut a known word
-        std::vector<int> edges;    // where known words begin and end: safe places to break
+        std::vector<int> edges;    // where known words end: safe places to break
     };
 
-    // The known words in `run`, the longest one at each place.
-    Found find(const QString& run) const {
+    // The known words in `run` that begin where a word may begin: at the run's start, at one of
+    // libthai's `breaks`, or where another known word ends (a word found inside another word
+    // must not cut it). At each such place the longest word whose end is a place a syllable can
+    // end is taken.
+    Found find(const QString& run, const std::vector<int>& breaks) const {
         Found found;
-        std::vector<bool>& inside = found.inside;
-        inside.assign(static_cast<size_t>(run.size()) + 1, false);
+        found.inside.assign(static_cast<size_t>(run.size()) + 1, false);
         if (nodes_.size() <= 1)
             return found;
+        std::vector<bool> starts(static_cast<size_t>(run.size()) + 1, false);
+        starts[0] = true;
+        for (int b : breaks)
+            if (b >= 0 && b <= run.size())
+                starts[static_cast<size_t>(b)] = true;
         for (qsizetype start = 0; start < run.size(); ++start) {
+            if (!starts[static_cast<size_t>(start)])
+                continue;
             int node = 0;
             qsizetype longest = 0;
             for (qsizetype i = start; i < run.size(); ++i) {
                 node = child(node, run[i].unicode());
                 if (node < 0)
                     break;
-                if (nodes_[static_cast<size_t>(node)].word)
+                if (nodes_[static_cast<size_t>(node)].word && canEndSyllable(run, i + 1))
                     longest = i + 1 - start;
             }
+            if (longest == 0)
+                continue;
             for (qsizetype at = start + 1; at < start + longest; ++at)
-                inside[static_cast<size_t>(at)] = true;
-            if (longest > 0) {
-                found.edges.push_back(static_cast<int>(start));
-                found.edges.push_back(static_cast<int>(start + longest));
-            }
+                found.inside[static_cast<size_t>(at)] = true;
+            found.edges.push_back(static_cast<int>(start + longest));
+            starts[static_cast<size_t>(start + longest)] = true;
         }
         return found;
+    }
+
+    // Whether a break may fall before offset `at`: not before a vowel or mark that belongs to the
+    // letter before it, and not after a vowel written before its consonant.
+    static bool canEndSyllable(const QString& run, qsizetype at) {
+        if (at <= 0 || at >= run.size())
+            return true;
+        const char16_t next = run[at].unicode(), previous = run[at - 1].unicode();
+        const bool trailing = (next >= 0x0E30 && next <= 0x0E3A) || next == 0x0E45 ||
+                              (next >= 0x0E47 && next <= 0x0E4E);
+        const bool leading = previous >= 0x0E40 && previous <= 0x0E44;
+        return !trailing && !leading;
     }
 
   private:
@@ -105,9 +126,9 @@ std::vector<int> thaiBreaks(const QString& run) {
     const int found =
         th_brk_wc_find_breaks(breaker, wide.data(), positions.data(), positions.size());
     positions.resize(static_cast<size_t>(std::max(0, found)));
-    // The dictionary's own words: never cut, and a safe place to break on either side, which
+    // The dictionary's own words: never cut, and a safe place to break after them, which
     // libthai does not know for a word missing from its list.
-    const Vocabulary::Found known = vocabulary().find(run);
+    const Vocabulary::Found known = vocabulary().find(run, positions);
     positions.insert(positions.end(), known.edges.begin(), known.edges.end());
     std::erase_if(positions, [&](int at) {
         return at <= 0 || at >= run.size() || known.inside[static_cast<size_t>(at)];
