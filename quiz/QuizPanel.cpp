@@ -33,8 +33,15 @@ QString elided(const QString& text, const std::function<bool(const QString&)>& f
         else
             high = mid - 1;
     }
-    // A Thai vowel or tone mark stays with its letter.
-    while (low > 0 && low < text.size() && text[low].isMark())
+    // A Thai vowel or tone mark written after its letter stays with it, and a vowel written
+    // before its letter is not left alone before the ellipsis.
+    auto splitsSyllable = [&](qsizetype at) {
+        const char16_t next = text[at].unicode(), previous = text[at - 1].unicode();
+        const bool trailing = text[at].isMark() || (next >= 0x0E30 && next <= 0x0E3A) ||
+                              next == 0x0E45 || (next >= 0x0E47 && next <= 0x0E4E);
+        return trailing || (previous >= 0x0E40 && previous <= 0x0E44);
+    };
+    while (low > 0 && low < text.size() && splitsSyllable(low))
         --low;
     return text.left(low).trimmed() + kEllipsis;
 }

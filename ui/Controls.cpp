@@ -89,6 +89,10 @@ class CentreWhenFramed : public QObject {
 }  // namespace
 
 void centreOnScreen(QWidget* window) {
+    if (window->windowFlags() & Qt::FramelessWindowHint) {  // a splash: no frame will come
+        centreWithMargins(window, {});
+        return;
+    }
     if (framed(window)) {
         centreWithMargins(window, frameMargins(window));
         return;
