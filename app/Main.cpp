@@ -286,7 +286,6 @@ void TForm1::Button9Click() {
     guarded([&] { chosen_->clear(); });
 }
 
-// The features behind these arrive with the report, the quiz, the tools and the about box.
 void TForm1::Button8Click() {
     guarded([&] { reportForm()->preview(this); });
 }

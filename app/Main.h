@@ -97,12 +97,10 @@ class TForm1 : public QMainWindow {
     bool FormCloseQuery();
 
     // The data objects, for the features and for tests.
-    Table& table1() { return *Table1; }
     Table& table2() { return *Table2; }
     Table& table3() { return *Table3; }
     Table& table4() { return *Table4; }
     ResultQuery& query1() { return *Query1; }
-    ResultQuery& queryTop() { return *QueryTop; }
     qint64 dictionaryTotal() const;
     QString statusText(int panel) const;
     QuizGame& quiz() { return *game_; }

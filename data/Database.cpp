@@ -137,11 +137,6 @@ QStringList Database::thaiHeadwords() const {
     return words;
 }
 
-QString Database::lastEngineError() const {
-    sqlite3* h = handle();
-    return h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString();
-}
-
 void Database::attach(const QString& fileName, const QString& schemaName, bool readOnly) {
     const QString path = QDir(directory_).filePath(fileName);
     if (!QFileInfo::exists(path))

@@ -30,9 +30,6 @@ class Database {
     QSqlDatabase connection() const;
     sqlite3* handle() const;
 
-    // The engine's text of its last error on this connection.
-    QString lastEngineError() const;
-
     // The headwords of the dictionary's Thai-headword directions (Thai to English, Thai to
     // Thai), each once.
     QStringList thaiHeadwords() const;

@@ -6,6 +6,7 @@
 #include <numeric>
 #include <string_view>
 
+#include "data/BitSet.h"
 #include "data/DataError.h"
 #include "data/Database.h"
 #include "data/DictionaryOrder.h"

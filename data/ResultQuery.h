@@ -31,7 +31,6 @@ class ResultQuery : public QObject {
     void clearSql();
     const QStringList& sql() const { return sql_; }
     void bindValue(const QString& name, const QVariant& value);
-    const QVariantMap& boundValues() const { return bound_; }
 
     void open();  // throws DataError; the query then stays closed
     void close();

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "report/EmfPenStyle.h"
 #include "report/ReportError.h"
 
 #include <uemf.h>
@@ -163,30 +164,7 @@ PenKey penKeyFor(const QPen& pen, const QTransform& xf) {
     const qreal w = pen.widthF() * (pen.isCosmetic() ? 1.0 : lengthScale(xf));
     key.width = pen.widthF() <= 0 ? 0 : quint32(std::max(1, whole(w)));
 
-    quint32 style = U_PS_GEOMETRIC;
-    switch (pen.capStyle()) {
-        case Qt::FlatCap:
-            style |= U_PS_ENDCAP_FLAT;
-            break;
-        case Qt::RoundCap:
-            style |= U_PS_ENDCAP_ROUND;
-            break;
-        default:
-            style |= U_PS_ENDCAP_SQUARE;
-            break;
-    }
-    switch (pen.joinStyle()) {
-        case Qt::MiterJoin:
-        case Qt::SvgMiterJoin:
-            style |= U_PS_JOIN_MITER;
-            break;
-        case Qt::RoundJoin:
-            style |= U_PS_JOIN_ROUND;
-            break;
-        default:
-            style |= U_PS_JOIN_BEVEL;
-            break;
-    }
+    quint32 style = U_PS_GEOMETRIC | emfCapAndJoin(pen);
     switch (pen.style()) {
         case Qt::DashLine:
             style |= U_PS_DASH;

@@ -55,7 +55,6 @@ class EmfPaintDevice : public QPaintDevice {
     EmfPaintDevice(const EmfPaintDevice&) = delete;
     EmfPaintDevice& operator=(const EmfPaintDevice&) = delete;
 
-    QSize pageSize() const { return size_; }
     QPaintEngine* paintEngine() const override;
 
     // Ends the picture with its EOF record, fills in the header's byte, record and handle counts,

@@ -15,6 +15,8 @@
 
 #include <uemf.h>
 
+#include "report/EmfPenStyle.h"
+
 namespace lex {
 
 namespace {
@@ -557,28 +559,8 @@ class Interpreter {
             color = colorAt(r, 24);
         }
         QPen pen(color, std::min(width, maxPenWidth), dashStyle(style));
-        switch (style & U_PS_ENDCAP_MASK) {
-            case U_PS_ENDCAP_FLAT:
-                pen.setCapStyle(Qt::FlatCap);
-                break;
-            case U_PS_ENDCAP_SQUARE:
-                pen.setCapStyle(Qt::SquareCap);
-                break;
-            default:
-                pen.setCapStyle(Qt::RoundCap);
-                break;
-        }
-        switch (style & U_PS_JOIN_MASK) {
-            case U_PS_JOIN_MITER:
-                pen.setJoinStyle(Qt::MiterJoin);
-                break;
-            case U_PS_JOIN_BEVEL:
-                pen.setJoinStyle(Qt::BevelJoin);
-                break;
-            default:
-                pen.setJoinStyle(Qt::RoundJoin);
-                break;
-        }
+        pen.setCapStyle(qtCap(style));
+        pen.setJoinStyle(qtJoin(style));
         if (extended && (style & U_PS_STYLE_MASK) == U_PS_USERSTYLE) {
             const qint64 count = r.u32(48);
             QList<qreal> pattern;

@@ -83,7 +83,6 @@ class TReportPreview : public QMainWindow {
     int pageCount() const;
     int zoom() const { return zoom_; }
     ZoomMode zoomMode() const { return mode_; }
-    bool isPrepared() const { return prepared_; }
     bool isLoaded() const { return loaded_; }
     QString statusText(int panel) const;
     QPrinter& printer() { return printer_; }

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "data/AliasResolver.h"
+#include "data/BitSet.h"
 #include "data/DataError.h"
 #include "data/Database.h"
 #include "data/DictionaryFile.h"

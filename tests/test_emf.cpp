@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "report/EmfPaintDevice.h"
+#include "report/EmfPenStyle.h"
 #include "report/EmfPlayer.h"
 #include "report/ReportError.h"
 
@@ -225,6 +226,22 @@ class TestEmf : public QObject {
 
   private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // The writer's cap and join bits read back as the same Qt cap and join; the SVG mitre is
+    // written as the one EMF mitre, and bits of no known cap or join read as round.
+    void penCapsAndJoinsComeBack() {
+        for (Qt::PenCapStyle cap : {Qt::FlatCap, Qt::SquareCap, Qt::RoundCap})
+            for (Qt::PenJoinStyle join : {Qt::MiterJoin, Qt::BevelJoin, Qt::RoundJoin}) {
+                QPen pen(Qt::black, 3, Qt::SolidLine, cap, join);
+                const quint32 bits = emfCapAndJoin(pen);
+                QCOMPARE(qtCap(bits), cap);
+                QCOMPARE(qtJoin(bits), join);
+            }
+        QPen svg(Qt::black, 3, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
+        QCOMPARE(qtJoin(emfCapAndJoin(svg)), Qt::MiterJoin);
+        QCOMPARE(qtCap(0x0F00), Qt::RoundCap);
+        QCOMPARE(qtJoin(0xF000), Qt::RoundJoin);
+    }
 
     void roundTripKeepsTheLayout() {
         const QImage direct = drawDirect(composeSample);

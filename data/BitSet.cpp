@@ -1,0 +1,46 @@
+#include "data/BitSet.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace lex {
+
+void BitSet::setAll() {
+    std::fill(words_.begin(), words_.end(), ~uint64_t{0});
+    if (size_ % 64)
+        words_.back() = (uint64_t{1} << (size_ % 64)) - 1;
+}
+
+BitSet& BitSet::operator|=(const BitSet& other) {
+    for (size_t i = 0; i < words_.size(); ++i)
+        words_[i] |= other.words_[i];
+    return *this;
+}
+
+BitSet& BitSet::operator&=(const BitSet& other) {
+    for (size_t i = 0; i < words_.size(); ++i)
+        words_[i] &= other.words_[i];
+    return *this;
+}
+
+size_t BitSet::count() const {
+    size_t c = 0;
+    for (uint64_t w : words_)
+        c += std::popcount(w);
+    return c;
+}
+
+std::vector<uint32_t> BitSet::indices() const {
+    std::vector<uint32_t> out;
+    out.reserve(count());
+    for (size_t w = 0; w < words_.size(); ++w) {
+        uint64_t bits = words_[w];
+        while (bits) {
+            out.push_back(static_cast<uint32_t>(w * 64 + std::countr_zero(bits)));
+            bits &= bits - 1;
+        }
+    }
+    return out;
+}
+
+}  // namespace lex
