@@ -23,6 +23,7 @@
 
 #include "bench/ReportBench.h"
 #include "bench/SyntheticDictionary.h"
+#include "bench/UserTablesBench.h"
 #include "cli/DictTool.h"
 #include "data/Database.h"
 #include "data/DictionaryIndex.h"
@@ -258,6 +259,7 @@ int main(int argc, char** argv) {
     bool naive = true;
     int prepareEntries = 0;
     int reportEntries = 0;
+    int userRows = 0;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -277,18 +279,28 @@ int main(int argc, char** argv) {
         } else if (a == QLatin1String("--report")) {
             reportEntries = next.toInt();
             ++i;
+        } else if (a == QLatin1String("--user-tables")) {
+            userRows = next.toInt();
+            ++i;
         } else if (a == QLatin1String("--prepare")) {
             prepareEntries = next.toInt();
             ++i;
         } else {
             std::fprintf(stderr,
                          "usage: lexivore-bench [--entries N[,N...]] [--runs R] [--cache DIR] "
-                         "[--no-naive] [--report ENTRIES]\n");
+                         "[--no-naive] [--report ENTRIES] [--user-tables ROWS]\n");
             return a == QLatin1String("--help") ? 0 : 2;
         }
     }
     if (prepareEntries > 0)
         return prepare(prepareEntries, QDir(cache).filePath(QString::number(prepareEntries)));
+    if (userRows > 0) {
+        bench::userTablesBenchmark(userRows, runs);
+        if (sizes.isEmpty() && reportEntries == 0) {
+            print({{"name", "summary"}, {"peak_rss_mb", peakRssMb()}});
+            return 0;
+        }
+    }
     if (reportEntries > 0) {
         bench::reportBenchmark(reportEntries, runs);
         if (sizes.isEmpty()) {

@@ -312,10 +312,12 @@ void Table::post() {
         q.addBindValue(b);
     if (!q.exec())
         throw DataError(writeFailure(q.lastError()));
-    const qint64 key = state_ == State::Insert ? q.lastInsertId().toLongLong() : key_;
+    const bool inserted = state_ == State::Insert;
+    const qint64 key = inserted ? q.lastInsertId().toLongLong() : key_;
     state_ = State::Browse;
     fetchOne(QStringLiteral("WHERE t.%1 = ?").arg(def_.key().name), {key});
     bof_ = eof_ = false;
+    emit rowPosted(key, inserted);
     emit rowsChanged();
     emit currentChanged();
 }
@@ -353,6 +355,7 @@ void Table::deleteRow() {
         key_ = -1;
     }
     bof_ = eof_ = !hasRow_;
+    emit rowDeleted(removed);
     emit rowsChanged();
     emit currentChanged();
 }
@@ -372,6 +375,7 @@ void Table::deleteAll() {
     values_.clear();
     key_ = -1;
     bof_ = eof_ = true;
+    emit allDeleted();
     emit rowsChanged();
     emit currentChanged();
 }

@@ -60,9 +60,17 @@ class Table : public QObject {
     void deleteRow();
     void deleteAll();  // in one transaction: every row or none
 
+    // The current row's values, lookup fields included.
+    const QVariantMap& currentValues() const { return values_; }
+
   signals:
     void rowsChanged();     // a row was posted or deleted
     void currentChanged();  // the current row moved or its values changed
+    // Which row changed, for views that follow a long table row by row (each comes with a
+    // rowsChanged as well): a row posted (new or edited), one deleted, or every row deleted.
+    void rowPosted(qint64 key, bool inserted);
+    void rowDeleted(qint64 key);
+    void allDeleted();
 
   private:
     QString selectList() const;

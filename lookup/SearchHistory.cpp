@@ -48,6 +48,25 @@ void SearchHistory::fillList(QComboBox* box) {
     box->addItems(texts);
     box->setCurrentIndex(-1);
     box->setEditText(kept);
+    listed_ = static_cast<int>(texts.size());
+}
+
+void SearchHistory::updateList(QComboBox* box, bool recorded) {
+    const int rows = table_.recordCount();
+    const bool unchanged = listed_ >= 0 && box->count() == listed_;
+    if (unchanged && rows == listed_ && !recorded)
+        return;  // the list is the history as it stands
+    if (!unchanged || !recorded || rows != listed_ + 1) {
+        fillList(box);
+        return;
+    }
+    table_.last();
+    const QString kept = box->currentText();
+    const QSignalBlocker block(box);
+    box->insertItem(0, table_.fieldText(QStringLiteral("Text")));
+    box->setCurrentIndex(-1);
+    box->setEditText(kept);
+    listed_ = rows;
 }
 
 }  // namespace lex

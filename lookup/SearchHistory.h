@@ -25,8 +25,14 @@ class SearchHistory {
     // Replaces the drop-down items of the search box by the history; the box keeps its text.
     void fillList(QComboBox* box);
 
+    // The same after a search: where the box shows the history as last filled and the table
+    // holds only the row just recorded (if any) besides, that row is put at the top; otherwise
+    // the list is filled again. A long history keeps the search quick.
+    void updateList(QComboBox* box, bool recorded);
+
   private:
     Table& table_;
+    int listed_ = -1;  // the rows the box shows, as last filled or updated
 };
 
 }  // namespace lex

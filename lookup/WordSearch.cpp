@@ -62,8 +62,8 @@ void WordSearch::run() {
     query_.open();
     const qint64 found = query_.recordCount();
     summary_.show(found);
-    history_.record(text, found);
-    history_.fillList(c_.searchBox);
+    const bool recorded = history_.record(text, found);
+    history_.updateList(c_.searchBox, recorded);
 }
 
 }  // namespace lex

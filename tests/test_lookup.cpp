@@ -201,6 +201,36 @@ class TestLookup : public QObject {
         QCOMPARE(b.history->recordCount(), 6);
     }
 
+    // The list is put right row by row after each search, and is always what a full rebuild
+    // gives: every row, most recent first, rows another running copy added included.
+    void historyListStaysAFullRebuild() {
+        SearchBench b;
+        b.searchHistory->fillList(&b.box);
+        for (const char* text : {"beam", "steel", "beam", "beam", "zzz", "column"}) {
+            b.run(QString::fromLatin1(text));
+            QCOMPARE(b.listItems(), b.searchHistory->mostRecentFirst());
+        }
+        // Another copy of the program records searches on the same files: they show with the
+        // next search, whether that one records its text or not.
+        Database other(b.dir.path());
+        Table theirs(other, schema::lastestSearch());
+        theirs.open();
+        auto recordThere = [&](const QString& text) {
+            theirs.append();
+            theirs.setField(QStringLiteral("Text"), text);
+            theirs.post();
+        };
+        recordThere(QStringLiteral("girder"));
+        b.run(QStringLiteral("column"));  // recorded again: "girder" is the latest now
+        QCOMPARE(b.listItems().mid(0, 2), (QStringList{"column", "girder"}));
+        QCOMPARE(b.listItems(), b.searchHistory->mostRecentFirst());
+        recordThere(QStringLiteral("truss"));
+        b.run(QStringLiteral("xyzzy"));  // finds nothing, records nothing
+        QCOMPARE(b.listItems().first(), QStringLiteral("truss"));
+        QCOMPARE(b.listItems(), b.searchHistory->mostRecentFirst());
+        QCOMPARE(b.box.currentText(), QStringLiteral("xyzzy"));
+    }
+
     void longSearchTextIsStoredCut() {
         SearchBench b({{QStringLiteral("m"), QString(255, u'a'), 1, 0}});
         b.run(QString(250, u'a') + QStringLiteral("%"));

@@ -21,7 +21,9 @@
 #include "app/Main.h"
 #include "app/StartupSequence.h"
 #include "data/AliasResolver.h"
+#include "data/Database.h"
 #include "data/ResultQuery.h"
+#include "data/Schema.h"
 #include "data/Table.h"
 #include "tests/TestSupport.h"
 #include "ui/Controls.h"
@@ -489,6 +491,51 @@ class TestMainWindow : public QObject {
         TForm1 form(dir.path());
         QCOMPARE(find<QLineEdit>(form, "Edit3")->text(), QStringLiteral("1,000"));
         QVERIFY(find<QPushButton>(form, "Button8")->isEnabled());
+    }
+
+    // The list takes each added or deleted row on its own, and always shows the table as it is,
+    // rows another running copy added included.
+    void chosenListFollowsTheTableRowByRow() {
+        test::TempDataDir dir(test::sampleEntries());
+        TForm1 form(dir.path());
+        auto* results = find<QTableView>(form, "DBGrid1");
+        QAbstractItemModel* model = find<QTableView>(form, "DBGrid2")->model();
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        auto shown = [&] {
+            QStringList s;
+            for (int r = 0; r < model->rowCount(); ++r)
+                s << model->index(r, 0).data().toString();
+            return s;
+        };
+        auto stored = [&] {
+            QStringList s;
+            for (const QVariantMap& row : form.table2().allRows())
+                s << row.value(QStringLiteral("Data")).toString();
+            return s;
+        };
+        search(form, QStringLiteral("beam"));
+        for (int row : {0, 1, 0}) {
+            results->setCurrentIndex(results->model()->index(row, 0));
+            form.DBGrid1DblClick();
+        }
+        QCOMPARE(shown(), stored());
+        QCOMPARE(shown().size(), 3);
+        form.table2().first();
+        form.table2().next();
+        form.table2().deleteRow();
+        QCOMPARE(shown(), stored());
+        QCOMPARE(resets.count(), 0);  // row by row, never the whole list
+
+        Database other(dir.path());
+        Table theirs(other, schema::chooseData());
+        theirs.open();
+        theirs.append();
+        theirs.setField(QStringLiteral("Data_ID"), 3.0);
+        theirs.post();
+        results->setCurrentIndex(results->model()->index(1, 0));
+        form.DBGrid1DblClick();
+        QCOMPARE(shown(), stored());
+        QCOMPARE(shown().size(), 4);
     }
 
     // The whole program: start through the alias, search, choose two words, close with Yes,
