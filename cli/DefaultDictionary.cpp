@@ -572,9 +572,13 @@ std::vector<DictionaryEntry> buildDefaultDictionary(const DefaultDictionarySourc
 
     // Thai to English: every Thai term of every written English-to-Thai entry.
     Direction& thaiEnglish = direction(2);
-    for (const SourceEntry& s : englishThai)
+    for (const SourceEntry& s : englishThai) {
+        // A British or American spelling of another headword is no sense of a field of its own:
+        // it joins the Thai term's list unlabelled ("เมตร: meter, metre").
+        const bool spelling = s.entry.meaning.contains(QStringLiteral("(ตัวสะกดแบบ"));
         for (const QString& term : thaiTermsOf(s.entry.meaning))
-            thaiEnglish.add(term, {s.field, s.entry.headword, true});
+            thaiEnglish.add(term, {spelling ? QString() : s.field, s.entry.headword, true});
+    }
 
     // English to English: WordNet only where no file defines a code-1 headword.
     WordNet wordnet(sources.wordnetDirectory);

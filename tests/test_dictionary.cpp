@@ -359,6 +359,7 @@ class TestDictionary : public QObject {
                   "ngan\tงาน; หน่วยพื้นที่ 400 ตารางเมตร\t1\n"
                   "gas\tแก๊ส (ก๊าซ)\t1\n"
                   "column\tเสา\t1\n"
+                  "meter\tเมตร\t1\n"
                   "long\t" +
                       longA +
                       "\t1\n"
@@ -371,6 +372,7 @@ class TestDictionary : public QObject {
                   "beam\tคาน\t1\n"
                   "work\tงาน; ผลคูณของแรงกับระยะทาง\t1\n"
                   "lever\tคาน; คานงัด\t1\n"
+                  "metre\tเมตร; (ตัวสะกดแบบอังกฤษของ meter)\t1\n"
                   "long\t" +
                       longB +
                       "\t1\n"
@@ -416,6 +418,8 @@ class TestDictionary : public QObject {
         QCOMPARE(thaiEnglish.value(QStringLiteral("แก๊ส")), QStringLiteral("gas"));
         QCOMPARE(thaiEnglish.value(QStringLiteral("ก๊าซ")), QStringLiteral("gas"));
         QCOMPARE(thaiEnglish.value(QStringLiteral("เพลา")), QStringLiteral("shaft"));
+        // A spelling of another headword is listed with it, not labelled as another sense.
+        QCOMPARE(thaiEnglish.value(QStringLiteral("เมตร")), QStringLiteral("meter, metre"));
         // A written Thai-to-English entry keeps its own items first.
         QCOMPARE(thaiEnglish.value(QStringLiteral("เสา")), QStringLiteral("column; post"));
         QVERIFY(!thaiEnglish.contains(QStringLiteral("หน่วยพื้นที่ 400 ตารางเมตร")));
