@@ -1,6 +1,7 @@
-// Search and browse timings on synthetic dictionaries of 10,000 to 1,000,000 entries, against
-// the naive way (one SELECT ... LIKE ... ORDER BY Data fetching every row). Prints one JSON
-// object per line and ends with the peak memory of the process.
+// Search and browse timings on synthetic dictionaries of 10,000 to 3,000,000 entries, against
+// the naive way (one SELECT ... LIKE ... ORDER BY Data fetching every row) and against SQLite
+// FTS5 with the trigram tokenizer. Prints one JSON object per line and ends with the peak memory
+// of the process.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -21,7 +22,9 @@
 #include <functional>
 #include <memory>
 
+#include "bench/Fts5Bench.h"
 #include "bench/ReportBench.h"
+#include "bench/ScaleBench.h"
 #include "bench/SyntheticDictionary.h"
 #include "bench/UserTablesBench.h"
 #include "cli/DictTool.h"
@@ -80,10 +83,16 @@ double peakRssMb() {
     return 0;
 }
 
-// Builds the data directory of a synthetic dictionary; runs in a child process so that the
-// import's memory does not count in the measured process.
-int prepare(int entries, const QString& dir) {
+// Builds the data directory of a synthetic dictionary and its FTS5 index, each unless it is
+// there; runs in a child process so that the import's memory does not count in the measured
+// process.
+int prepare(int entries, const QString& dir, bool fts5) {
     QDir().mkpath(dir);
+    if (QFile::exists(QDir(dir).filePath(QStringLiteral("ready")))) {
+        if (fts5)
+            bench::ensureFts5Index(entries, dir);
+        return 0;
+    }
     const QString tsv = QDir(dir).filePath(QStringLiteral("synthetic.tsv"));
     bench::writeSyntheticDictionary(entries, tsv);
     QString out, err;
@@ -100,22 +109,51 @@ int prepare(int entries, const QString& dir) {
     QFile::remove(tsv);
     QFile done(QDir(dir).filePath(QStringLiteral("ready")));
     done.open(QIODevice::WriteOnly);
+    done.close();
+    if (fts5)
+        bench::ensureFts5Index(entries, dir);
     return 0;
 }
 
+// Needles drawn from the synthetic vocabulary, so that all but the last of each language match.
 struct Needle {
     const char* language;
+    const char* label;  // its length, or what else it tries
     QString text;
+    bool matches = true;
 };
 
-void benchmark(int entries, const QString& cacheRoot, int runs, bool naive) {
+const Needle kNeedles[] = {
+    {"en", "1", QStringLiteral("e")},
+    {"en", "2", QStringLiteral("st")},
+    {"en", "3", QStringLiteral("ste")},
+    {"en", "6", QStringLiteral("stress")},
+    {"en", "8", QStringLiteral("concrete")},
+    {"en", "case", QStringLiteral("StReSs")},
+    {"en", "underscore", QStringLiteral("st_el")},  // no literal run of 3: FTS5 scans
+    {"en", "percent", QStringLiteral("pres%ure")},
+    {"en", "none", QStringLiteral("bamboo"), false},
+    {"th", "1", QStringLiteral("ก")},
+    {"th", "2", QStringLiteral("แร")},
+    {"th", "3", QStringLiteral("แรง")},
+    {"th", "6", QStringLiteral("ความเค")},
+    {"th", "8", QStringLiteral("ความเครี")},
+    {"th", "underscore", QStringLiteral("ความ_ค้น")},
+    {"th", "percent", QStringLiteral("แรง%ดัน")},
+    {"th", "none", QStringLiteral("ไม้ไผ่"), false},
+};
+
+void benchmark(int entries, const QString& cacheRoot, int runs, bool naive, bool fts5) {
     const QString dir = QDir(cacheRoot).filePath(QString::number(entries));
-    if (!QFile::exists(QDir(dir).filePath(QStringLiteral("ready")))) {
+    if (!QFile::exists(QDir(dir).filePath(QStringLiteral("ready"))) ||
+        (fts5 && !QFile::exists(QDir(dir).filePath(QStringLiteral("fts5.db"))))) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--prepare"), QString::number(entries),
-                     QStringLiteral("--cache"), cacheRoot});
+        QStringList args{QStringLiteral("--prepare"), QString::number(entries),
+                         QStringLiteral("--cache"), cacheRoot};
+        if (!fts5)
+            args << QStringLiteral("--no-fts5");
+        child.start(QCoreApplication::applicationFilePath(), args);
         child.waitForFinished(-1);
         if (child.exitCode() != 0)
             qFatal("preparing %d entries failed", entries);
@@ -175,20 +213,22 @@ void benchmark(int entries, const QString& cacheRoot, int runs, bool naive) {
         }
         return rows + (chars & 0);
     };
-    const int naiveRuns = entries >= 1000000 ? 3 : runs;
+    // Ways that read every row get fewer runs at a million entries and more.
+    const int slowRuns = entries >= 1000000 ? std::min(runs, 3) : runs;
+    std::unique_ptr<bench::Fts5Search> fts;
+    if (fts5)
+        fts = std::make_unique<bench::Fts5Search>(dir);
 
-    const Needle needles[] = {{"en", QStringLiteral("e")},      {"en", QStringLiteral("ste")},
-                              {"en", QStringLiteral("stress")}, {"th", QStringLiteral("ก")},
-                              {"th", QStringLiteral("แรง")},    {"th", QStringLiteral("ความเค")}};
     const struct {
         const char* name;
         bool headwordDown, meaningDown;
         const char* naiveWhere;
-    } modes[] = {{"both", false, false, "(Data LIKE ? OR Meaning LIKE ?)"},
-                 {"headwords", true, false, "(Data LIKE ?)"},
-                 {"meanings", false, true, "(Meaning LIKE ?)"}};
+        bench::Fts5Field field;
+    } modes[] = {{"both", false, false, "(Data LIKE ? OR Meaning LIKE ?)", bench::Fts5Field::Both},
+                 {"headwords", true, false, "(Data LIKE ?)", bench::Fts5Field::Headwords},
+                 {"meanings", false, true, "(Meaning LIKE ?)", bench::Fts5Field::Meanings}};
 
-    for (const Needle& n : needles) {
+    for (const Needle& n : kNeedles) {
         for (const auto& m : modes) {
             headword.setChecked(m.headwordDown);
             meaning.setChecked(m.meaningDown);
@@ -197,14 +237,31 @@ void benchmark(int entries, const QString& cacheRoot, int runs, bool naive) {
                 search.run();
                 firstScreen();
             });
+            const int rows = query.recordCount();
             QJsonObject o{{"name", QStringLiteral("search_%1_%2_%3")
-                                       .arg(QLatin1String(m.name), QLatin1String(n.language))
-                                       .arg(n.text.size())},
+                                       .arg(QLatin1String(m.name), QLatin1String(n.language),
+                                            QLatin1String(n.label))},
                           {"entries", entries},
                           {"needle", n.text},
                           {"mode", m.name},
-                          {"rows", query.recordCount()},
+                          {"rows", rows},
                           {"median_ms", ms}};
+            if ((rows > 0) != n.matches)
+                o.insert("warning", n.matches ? "the needle matches nothing"
+                                              : "the needle meant to match nothing matches");
+            if (fts) {
+                const bench::Fts5Plan plan = bench::fts5Plan(n.text, m.field);
+                qint64 ftsRows = 0;
+                const double ftsMs =
+                    measure(plan.method == bench::Fts5Method::LikeScan ? slowRuns : runs,
+                            [&] { ftsRows = fts->run(plan, kFirstScreen); });
+                o.insert("fts5_ms", ftsMs);
+                o.insert("fts5_method", bench::methodName(plan.method));
+                o.insert("fts5_ratio", ms > 0 ? ftsMs / ms : 0);
+                if (ftsRows != rows)
+                    o.insert("mismatch",
+                             QStringLiteral("fts5 counts %1, ours %2").arg(ftsRows).arg(rows));
+            }
             if (naive) {
                 const QString pattern = likePattern(n.text);
                 const QString sql = QStringLiteral("SELECT * FROM Main_Data WHERE %1 ORDER BY Data")
@@ -212,9 +269,9 @@ void benchmark(int entries, const QString& cacheRoot, int runs, bool naive) {
                 QVariantList binds{pattern};
                 if (qstrcmp(m.name, "both") == 0)
                     binds << pattern;
-                const double naiveMs = measure(naiveRuns, [&] { naiveRun(sql, binds); });
+                const double naiveMs = measure(slowRuns, [&] { naiveRun(sql, binds); });
                 o.insert("naive_ms", naiveMs);
-                o.insert("ratio", ms > 0 ? naiveMs / ms : 0);
+                o.insert("naive_ratio", ms > 0 ? naiveMs / ms : 0);
             }
             print(o);
         }
@@ -233,12 +290,12 @@ void benchmark(int entries, const QString& cacheRoot, int runs, bool naive) {
                       {"rows", query.recordCount()},
                       {"median_ms", ms}};
         if (naive) {
-            const double naiveMs = measure(naiveRuns, [&] {
+            const double naiveMs = measure(slowRuns, [&] {
                 naiveRun(QStringLiteral("SELECT * FROM Main_Data WHERE Type = ? ORDER BY Data"),
                          {code});
             });
             o.insert("naive_ms", naiveMs);
-            o.insert("ratio", ms > 0 ? naiveMs / ms : 0);
+            o.insert("naive_ratio", ms > 0 ? naiveMs / ms : 0);
         }
         print(o);
     }
@@ -257,6 +314,8 @@ int main(int argc, char** argv) {
     QList<int> sizes;
     int runs = 5;
     bool naive = true;
+    bool fts5 = true;
+    bool scale = false;
     int prepareEntries = 0;
     int reportEntries = 0;
     int userRows = 0;
@@ -276,6 +335,10 @@ int main(int argc, char** argv) {
             ++i;
         } else if (a == QLatin1String("--no-naive")) {
             naive = false;
+        } else if (a == QLatin1String("--no-fts5")) {
+            fts5 = false;
+        } else if (a == QLatin1String("--scale")) {
+            scale = true;
         } else if (a == QLatin1String("--report")) {
             reportEntries = next.toInt();
             ++i;
@@ -286,14 +349,37 @@ int main(int argc, char** argv) {
             prepareEntries = next.toInt();
             ++i;
         } else {
-            std::fprintf(stderr,
-                         "usage: lexivore-bench [--entries N[,N...]] [--runs R] [--cache DIR] "
-                         "[--no-naive] [--report ENTRIES] [--user-tables ROWS]\n");
+            std::fprintf(
+                stderr,
+                "usage: lexivore-bench [--entries N[,N...]] [--runs R] [--cache DIR] [--no-naive]\n"
+                "                      [--no-fts5] [--scale] [--report ENTRIES] [--user-tables "
+                "ROWS]\n"
+                "  --entries    dictionary sizes (default 10000,100000,1000000)\n"
+                "  --runs       timed runs per measurement, after one warm-up (default 5)\n"
+                "  --cache      where the synthetic dictionaries and FTS5 indexes are kept\n"
+                "               (default ~/.cache/lexivore-bench)\n"
+                "  --no-naive   leave out the naive SELECT ... LIKE\n"
+                "  --no-fts5    leave out SQLite FTS5 (trigram)\n"
+                "  --scale      each size in a process of its own (default sizes 100000,1000000,\n"
+                "               3000000), then how the figures grow from the first size\n"
+                "  --report     the printed word list of ENTRIES chosen words\n"
+                "  --user-tables  the history and the chosen-word list at ROWS rows\n");
             return a == QLatin1String("--help") ? 0 : 2;
         }
     }
     if (prepareEntries > 0)
-        return prepare(prepareEntries, QDir(cache).filePath(QString::number(prepareEntries)));
+        return prepare(prepareEntries, QDir(cache).filePath(QString::number(prepareEntries)), fts5);
+    if (scale) {
+        QStringList childArgs{QStringLiteral("--runs"), QString::number(runs),
+                              QStringLiteral("--cache"), cache};
+        if (!naive)
+            childArgs << QStringLiteral("--no-naive");
+        if (!fts5)
+            childArgs << QStringLiteral("--no-fts5");
+        bench::scaleBenchmark(sizes.isEmpty() ? QList<int>{100000, 1000000, 3000000} : sizes,
+                              childArgs);
+        return 0;
+    }
     if (userRows > 0) {
         bench::userTablesBenchmark(userRows, runs);
         if (sizes.isEmpty() && reportEntries == 0) {
@@ -311,7 +397,7 @@ int main(int argc, char** argv) {
     if (sizes.isEmpty())
         sizes = {10000, 100000, 1000000};
     for (int n : sizes)
-        benchmark(n, cache, runs, naive);
+        benchmark(n, cache, runs, naive, fts5);
     print({{"name", "summary"}, {"peak_rss_mb", peakRssMb()}});
     return 0;
 }
