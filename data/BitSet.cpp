@@ -32,15 +32,14 @@ size_t BitSet::count() const {
 
 std::vector<uint32_t> BitSet::indices() const {
     std::vector<uint32_t> out;
-    out.reserve(count());
-    for (size_t w = 0; w < words_.size(); ++w) {
-        uint64_t bits = words_[w];
-        while (bits) {
-            out.push_back(static_cast<uint32_t>(w * 64 + std::countr_zero(bits)));
-            bits &= bits - 1;
-        }
-    }
+    indices(out);
     return out;
+}
+
+void BitSet::indices(std::vector<uint32_t>& out) const {
+    out.resize(count());
+    uint32_t* next = out.data();
+    forEach([&](uint32_t i) { *next++ = i; });
 }
 
 }  // namespace lex

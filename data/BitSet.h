@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -18,6 +19,21 @@ class BitSet {
     BitSet& operator&=(const BitSet& other);
     size_t count() const;
     std::vector<uint32_t> indices() const;
+    void indices(std::vector<uint32_t>& out) const;  // into `out`, reusing its room
+
+    // The bits as 64-bit words, bit i of the set being bit (i % 64) of word i / 64.
+    uint64_t* words() { return words_.data(); }
+    const uint64_t* words() const { return words_.data(); }
+    size_t wordCount() const { return words_.size(); }
+
+    // Calls f(i) for every member i in ascending order.
+    template <typename F>
+    void forEach(F&& f) const {
+        for (size_t w = 0; w < words_.size(); ++w) {
+            for (uint64_t bits = words_[w]; bits; bits &= bits - 1)
+                f(static_cast<uint32_t>(w * 64 + std::countr_zero(bits)));
+        }
+    }
 
   private:
     size_t size_;

@@ -3,8 +3,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <string_view>
+#include <type_traits>
 
 #include "data/BitSet.h"
 #include "data/DataError.h"
@@ -13,6 +15,7 @@
 #include "data/FoldedText.h"
 #include "data/LikePattern.h"
 #include "data/Schema.h"
+#include "data/SearchImage.h"
 #include "data/SqlStatement.h"
 
 namespace lex {
@@ -72,32 +75,121 @@ struct Packed {
         return std::string_view(bytes.data() + starts[i], starts[i + 1] - starts[i]);
     }
     // The same entries in the order given by `order` (indices into this).
-    Packed permuted(const std::vector<uint32_t>& order) const {
-        Packed out;
-        out.bytes.reserve(bytes.size());
-        out.starts.reserve(starts.size());
+    void permute(const std::vector<uint32_t>& order, LargeText& outBytes,
+                 LargeVector<uint32_t>& outStarts) const {
+        outBytes.clear();
+        outBytes.reserve(bytes.size());
+        outStarts.assign(1, 0);
+        outStarts.reserve(starts.size());
         for (uint32_t i : order) {
-            out.bytes.append(entry(i));
-            out.starts.push_back(static_cast<uint32_t>(out.bytes.size()));
+            outBytes.append(entry(i));
+            outStarts.push_back(static_cast<uint32_t>(outBytes.size()));
         }
-        return out;
     }
 };
 
 template <typename T>
-std::vector<T> permute(const std::vector<T>& v, const std::vector<uint32_t>& order) {
-    std::vector<T> out;
+LargeVector<T> permute(const std::vector<T>& v, const std::vector<uint32_t>& order) {
+    LargeVector<T> out;
     out.reserve(order.size());
     for (uint32_t i : order)
         out.push_back(v[i]);
     return out;
 }
 
+// The first piece of a prepared index: what it is and for how many entries.
+struct PreparedHeader {
+    char magic[8] = {'L', 'X', 'S', 'E', 'A', 'R', 'C', 'H'};
+    uint32_t version = 1;
+    uint32_t entries = 0;
+    uint32_t keyBytes = sizeof(GramIndex::Key);
+    uint32_t reserved = 0;
+};
+
+bool startsFit(const LargeVector<uint32_t>& starts, const LargeText& text) {
+    if (starts.empty() || starts.front() != 0 || starts.back() != text.size())
+        return false;
+    for (size_t r = 0; r + 1 < starts.size(); ++r)
+        if (starts[r + 1] <= starts[r] || text[starts[r + 1] - 1] != '\0')
+            return false;
+    return true;
+}
+
 }  // namespace
 
 void DictionaryIndex::load(const Database& database) {
-    sqlite3* db = database.handle();
-    const QString s = schema::mainData().schema;
+    load(database.handle(), schema::mainData().schema);
+}
+
+void DictionaryIndex::load(sqlite3* db, const QString& schemaName) {
+    if (!loadPrepared(db, schemaName))
+        build(db, schemaName);
+}
+
+bool DictionaryIndex::prepare(sqlite3* db) {
+    DictionaryIndex index;
+    index.build(db, QStringLiteral("main"));
+    return index.store(db);
+}
+
+bool DictionaryIndex::store(sqlite3* db) const {
+    search_image::clear(db);
+    PreparedHeader header;
+    header.entries = static_cast<uint32_t>(size());
+    auto put = [&](const char* name, const auto& v) {
+        return search_image::write(db, name, v.data(), v.size() * sizeof(v[0]));
+    };
+    const bool stored =
+        put("Data.text", data_) && put("Data.starts", dataStarts_) &&
+        put("Data.keys", dataGrams_.keys()) && put("Data.lists", dataGrams_.lists()) &&
+        put("Meaning.text", meaning_) && put("Meaning.starts", meaningStarts_) &&
+        put("Meaning.keys", meaningGrams_.keys()) && put("Meaning.lists", meaningGrams_.lists()) &&
+        put("ids", ids_) && put("types", types_) && put("qtys", qtys_) &&
+        search_image::write(db, "header", &header, sizeof header);
+    if (!stored)
+        search_image::clear(db);
+    return stored;
+}
+
+bool DictionaryIndex::loadPrepared(sqlite3* db, const QString& s) {
+    PreparedHeader header, expected;
+    const bool headerRead = search_image::read(
+        db, s, "header", [&](size_t n) -> void* { return n == sizeof header ? &header : nullptr; });
+    if (!headerRead || std::memcmp(header.magic, expected.magic, sizeof header.magic) != 0 ||
+        header.version != expected.version || header.keyBytes != expected.keyBytes)
+        return false;
+    const size_t n = header.entries;
+    // Reads a piece into `v`, which must then hold `count` elements (any count when 0).
+    auto get = [&](const char* name, auto& v, size_t count) {
+        using T = typename std::decay_t<decltype(v)>::value_type;
+        return search_image::read(db, s, name, [&](size_t bytes) -> void* {
+            if (bytes % sizeof(T) != 0 || (count && bytes != count * sizeof(T)))
+                return nullptr;
+            v.resize(bytes / sizeof(T));
+            return v.data();
+        });
+    };
+    std::vector<GramIndex::Key> dataKeys, meaningKeys;
+    LargeVector<uint8_t> dataLists, meaningLists;
+    const bool ok =
+        get("ids", ids_, n) && get("types", types_, n) && get("qtys", qtys_, n) &&
+        get("Data.starts", dataStarts_, n + 1) && get("Data.text", data_, 0) &&
+        get("Meaning.starts", meaningStarts_, n + 1) && get("Meaning.text", meaning_, 0) &&
+        get("Data.keys", dataKeys, 0) && get("Data.lists", dataLists, 0) &&
+        get("Meaning.keys", meaningKeys, 0) && get("Meaning.lists", meaningLists, 0) &&
+        startsFit(dataStarts_, data_) && startsFit(meaningStarts_, meaning_) &&
+        dataGrams_.assign(std::move(dataKeys), std::move(dataLists), header.entries) &&
+        meaningGrams_.assign(std::move(meaningKeys), std::move(meaningLists), header.entries);
+    if (!ok) {
+        *this = DictionaryIndex();
+        return false;
+    }
+    preparedOrderUsed_ = preparedIndexUsed_ = true;
+    return true;
+}
+
+void DictionaryIndex::build(sqlite3* db, const QString& s) {
+    *this = DictionaryIndex();
     Packed data, meaning;
     std::vector<int32_t> ids, types, qtys;
     {
@@ -166,20 +258,18 @@ void DictionaryIndex::load(const Database& database) {
             order.push_back(static_cast<uint32_t>(positionOf(id)));
     }
 
-    Packed d = data.permuted(order);
+    data.permute(order, data_, dataStarts_);
     data = Packed();
-    Packed m = meaning.permuted(order);
+    meaning.permute(order, meaning_, meaningStarts_);
     meaning = Packed();
-    data_ = std::move(d.bytes);
-    dataStarts_ = std::move(d.starts);
-    meaning_ = std::move(m.bytes);
-    meaningStarts_ = std::move(m.starts);
     ids_ = permute(ids, order);
     types_ = permute(types, order);
     qtys_ = permute(qtys, order);
+    dataGrams_ = GramIndex::build(data_, dataStarts_);
+    meaningGrams_ = GramIndex::build(meaning_, meaningStarts_);
 }
 
-const std::vector<int32_t>* DictionaryIndex::integerColumn(const QString& field) const {
+const LargeVector<int32_t>* DictionaryIndex::integerColumn(const QString& field) const {
     if (field.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0)
         return &ids_;
     if (field.compare(QLatin1String("Type"), Qt::CaseInsensitive) == 0)
@@ -189,16 +279,17 @@ const std::vector<int32_t>* DictionaryIndex::integerColumn(const QString& field)
     return nullptr;
 }
 
-BitSet DictionaryIndex::evaluate(const SqlCondition& c, const QVariantMap& bound) const {
+BitSet DictionaryIndex::evaluate(const SqlCondition& c, const QVariantMap& bound,
+                                 SearchPath path) const {
     using Kind = SqlCondition::Kind;
     using Op = SqlCondition::Op;
     if (c.kind != Kind::Compare) {
-        BitSet result = evaluate(c.children.front(), bound);
+        BitSet result = evaluate(c.children.front(), bound, path);
         for (size_t i = 1; i < c.children.size(); ++i) {
             if (c.kind == Kind::Or)
-                result |= evaluate(c.children[i], bound);
+                result |= evaluate(c.children[i], bound, path);
             else
-                result &= evaluate(c.children[i], bound);
+                result &= evaluate(c.children[i], bound, path);
         }
         return result;
     }
@@ -213,10 +304,13 @@ BitSet DictionaryIndex::evaluate(const SqlCondition& c, const QVariantMap& bound
     const bool isData = c.field.compare(QLatin1String("Data"), Qt::CaseInsensitive) == 0;
     const bool isMeaning = c.field.compare(QLatin1String("Meaning"), Qt::CaseInsensitive) == 0;
     if (isData || isMeaning) {
-        const std::string& buffer = isData ? data_ : meaning_;
-        const std::vector<uint32_t>& starts = isData ? dataStarts_ : meaningStarts_;
+        const LargeText& buffer = isData ? data_ : meaning_;
+        const LargeVector<uint32_t>& starts = isData ? dataStarts_ : meaningStarts_;
         if (c.op == Op::Like) {
-            LikePattern(value.toString()).scan(buffer, starts, result);
+            const LikePattern pattern(value.toString());
+            const GramIndex& grams = isData ? dataGrams_ : meaningGrams_;
+            if (path == SearchPath::Scan || !grams.select(pattern, buffer, starts, result))
+                pattern.scan(buffer, starts, result);
             return result;
         }
         if (c.op == Op::Equal || c.op == Op::NotEqual) {
@@ -233,7 +327,7 @@ BitSet DictionaryIndex::evaluate(const SqlCondition& c, const QVariantMap& bound
         throw DataError(
             QStringLiteral("Text field %1 can only be compared with LIKE, = or <>.").arg(c.field));
     }
-    const std::vector<int32_t>* column = integerColumn(c.field);
+    const LargeVector<int32_t>* column = integerColumn(c.field);
     if (!column)
         throw DataError(QStringLiteral("Unknown field name: %1").arg(c.field));
     bool ok = false;
@@ -272,21 +366,35 @@ BitSet DictionaryIndex::evaluate(const SqlCondition& c, const QVariantMap& bound
     return result;
 }
 
-std::vector<uint32_t> DictionaryIndex::select(const SqlStatement& st,
-                                              const QVariantMap& bound) const {
+std::vector<uint32_t> DictionaryIndex::select(const SqlStatement& st, const QVariantMap& bound,
+                                              SearchPath path) const {
+    std::vector<uint32_t> ranks;
+    select(st, bound, ranks, path);
+    return ranks;
+}
+
+void DictionaryIndex::select(const SqlStatement& st, const QVariantMap& bound,
+                             std::vector<uint32_t>& ranks, SearchPath path) const {
     if (st.table.compare(schema::mainData().name, Qt::CaseInsensitive) != 0)
         throw DataError(QStringLiteral("Table does not exist: %1").arg(st.table));
+    const QString& order = st.orderBy;
+    const bool byData = order.compare(QLatin1String("Data"), Qt::CaseInsensitive) == 0;
+    const bool byMeaning = order.compare(QLatin1String("Meaning"), Qt::CaseInsensitive) == 0;
+    // No ORDER BY reads the table in ID order.
+    const LargeVector<int32_t>* column = byData || byMeaning ? nullptr
+                                         : order.isEmpty()   ? &ids_
+                                                             : integerColumn(order);
+    if (!byData && !byMeaning && !column)
+        throw DataError(QStringLiteral("Unknown field name: %1").arg(order));
+
     BitSet matches(size());
     if (st.hasWhere)
-        matches = evaluate(st.where, bound);
+        matches = evaluate(st.where, bound, path);
     else
         matches.setAll();
-    std::vector<uint32_t> ranks = matches.indices();  // ascending rank: dictionary order
+    matches.indices(ranks);  // ascending rank: dictionary order
 
-    const QString& order = st.orderBy;
-    if (order.compare(QLatin1String("Data"), Qt::CaseInsensitive) == 0) {
-        // already in order
-    } else if (order.compare(QLatin1String("Meaning"), Qt::CaseInsensitive) == 0) {
+    if (byMeaning) {
         std::stable_sort(ranks.begin(), ranks.end(), [&](uint32_t a, uint32_t b) {
             const std::string_view x(meaning_.data() + meaningStarts_[a],
                                      meaningStarts_[a + 1] - meaningStarts_[a]);
@@ -294,11 +402,7 @@ std::vector<uint32_t> DictionaryIndex::select(const SqlStatement& st,
                                      meaningStarts_[b + 1] - meaningStarts_[b]);
             return x != y ? x < y : ids_[a] < ids_[b];
         });
-    } else {
-        // No ORDER BY reads the table in ID order.
-        const std::vector<int32_t>* column = order.isEmpty() ? &ids_ : integerColumn(order);
-        if (!column)
-            throw DataError(QStringLiteral("Unknown field name: %1").arg(order));
+    } else if (column) {
         std::stable_sort(ranks.begin(), ranks.end(), [&](uint32_t a, uint32_t b) {
             const int32_t x = (*column)[a], y = (*column)[b];
             return x != y ? x < y : ids_[a] < ids_[b];
@@ -306,13 +410,13 @@ std::vector<uint32_t> DictionaryIndex::select(const SqlStatement& st,
     }
     if (st.descending)
         std::reverse(ranks.begin(), ranks.end());
-    return ranks;
 }
 
 size_t DictionaryIndex::memoryBytes() const {
     return data_.capacity() + meaning_.capacity() +
            4 * (dataStarts_.capacity() + meaningStarts_.capacity() + ids_.capacity() +
-                types_.capacity() + qtys_.capacity());
+                types_.capacity() + qtys_.capacity()) +
+           dataGrams_.memoryBytes() + meaningGrams_.memoryBytes();
 }
 
 }  // namespace lex

@@ -7,8 +7,10 @@
 #include <QStringDecoder>
 
 #include "data/DataError.h"
+#include "data/DictionaryIndex.h"
 #include "data/DictionaryOrder.h"
 #include "data/Schema.h"
+#include "data/SearchImage.h"
 
 namespace lex::store {
 
@@ -125,6 +127,8 @@ void createTables(const QString& directory) {
             db.exec(QStringLiteral("CREATE TABLE %1 (Rank INTEGER PRIMARY KEY, ID INTEGER NOT "
                                    "NULL)")
                         .arg(QLatin1String(schema::kOrderTable)));
+            search_image::createTable(db.get());
+            search_image::createTriggers(db.get());
         } else {
             db.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
             db.exec(def->createStatement());
@@ -137,6 +141,11 @@ int importEntries(const QString& directory, const std::vector<DictionaryEntry>& 
     SqliteFile db = openDictionary(directory, true);
     db.exec(QStringLiteral("BEGIN IMMEDIATE"));
     try {
+        // The triggers that mark a prepared search index stale would fire for every entry; the
+        // index is prepared again below, in the same transaction.
+        search_image::createTable(db.get());
+        search_image::dropTriggers(db.get());
+        search_image::clear(db.get());
         Prepared insert(db, "INSERT INTO Main_Data (Data, Meaning, Type, Qty) VALUES (?, ?, ?, ?)");
         for (const DictionaryEntry& e : entries) {
             const QByteArray data = e.headword.toUtf8(), meaning = e.meaning.toUtf8();
@@ -155,6 +164,9 @@ int importEntries(const QString& directory, const std::vector<DictionaryEntry>& 
         if (progress)
             progress(static_cast<int>(entries.size()));
         rebuildOrder(db);
+        if (!DictionaryIndex::prepare(db.get()))
+            search_image::clear(db.get());
+        search_image::createTriggers(db.get());
         db.exec(QStringLiteral("COMMIT"));
     } catch (...) {
         sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);

@@ -15,6 +15,8 @@ LikePattern::LikePattern(const QString& pattern) {
     auto endLiteral = [&] {
         if (literal.size() > longestLiteral_.size())
             longestLiteral_ = literal;
+        if (!literal.empty())
+            runs_.push_back(literal);
         literal.clear();
     };
     for (char32_t cp : nfc.toUcs4()) {
@@ -50,8 +52,18 @@ bool LikePattern::matches(std::string_view text) const {
     const size_t n = text.size(), m = items_.size();
     size_t i = 0, p = 0;
     size_t starP = SIZE_MAX, starI = 0;
-    // The usual wildcard walk: on a mismatch, let the last '%' swallow one more byte. Matches
-    // can only begin on character boundaries (see FoldedText.h), so stepping by bytes is safe.
+    // Where the part after the last '%' can next begin, from `from` on: where its first byte
+    // occurs, when it begins with one.
+    auto nextStart = [&](size_t from) {
+        const Item& first = items_[starP + 1];
+        if (first.kind != Kind::Byte || from >= n)
+            return from;
+        const void* hit = std::memchr(t + from, static_cast<unsigned char>(first.byte), n - from);
+        return hit ? static_cast<size_t>(static_cast<const unsigned char*>(hit) - t) : n;
+    };
+    // The usual wildcard walk: on a mismatch, let the last '%' swallow more bytes, up to the
+    // next place its follower can begin. Matches can only begin on character boundaries (see
+    // FoldedText.h), so stepping by bytes is safe.
     while (i < n) {
         if (p < m && items_[p].kind == Kind::Byte &&
             static_cast<unsigned char>(items_[p].byte) == t[i]) {
@@ -69,12 +81,14 @@ bool LikePattern::matches(std::string_view text) const {
         }
         if (p < m && items_[p].kind == Kind::AnyRun) {
             starP = p++;
-            starI = i;
+            if (p == m)
+                return true;  // a final '%' takes whatever is left
+            i = starI = nextStart(i);
             continue;
         }
         if (starP != SIZE_MAX) {
             p = starP + 1;
-            i = ++starI;
+            i = starI = nextStart(starI + 1);
             continue;
         }
         return false;
@@ -84,7 +98,7 @@ bool LikePattern::matches(std::string_view text) const {
     return p == m;
 }
 
-void LikePattern::scan(const std::string& buffer, const std::vector<uint32_t>& starts,
+void LikePattern::scan(std::string_view buffer, std::span<const uint32_t> starts,
                        BitSet& out) const {
     const size_t entries = starts.size() - 1;
     auto entryOf = [&](size_t offset, size_t from) {

@@ -36,15 +36,16 @@ void ResultQuery::open() {
     if (open_)
         return;
     const SqlStatement statement = SqlStatement::parse(sql_);
-    const std::vector<uint32_t> ranks = index_.select(statement, bound_);
+    try {
+        index_.select(statement, bound_, ranks_);
+    } catch (...) {
+        ranks_.clear();
+        throw;
+    }
     emit aboutToReset();
-    ids_.clear();
-    ids_.reserve(ranks.size());
-    for (uint32_t r : ranks)
-        ids_.push_back(index_.idAtRank(r));
     blocks_.clear();
     open_ = true;
-    current_ = ids_.empty() ? -1 : 0;
+    current_ = ranks_.empty() ? -1 : 0;
     emit reset();
     emit currentRowChanged(current_);
 }
@@ -54,8 +55,9 @@ void ResultQuery::close() {
         return;
     emit aboutToReset();
     open_ = false;
-    ids_.clear();
-    ids_.shrink_to_fit();
+    // The room stays: a large answer allocated afresh for every search costs more in fresh
+    // pages than the search itself.
+    ranks_.clear();
     blocks_.clear();
     current_ = -1;
     emit reset();
@@ -67,6 +69,10 @@ void ResultQuery::setCurrentRow(int row) {
         return;
     current_ = row;
     emit currentRowChanged(row);
+}
+
+int ResultQuery::idAt(int row) const {
+    return index_.idAtRank(ranks_[static_cast<size_t>(row)]);
 }
 
 const ResultQuery::Row& ResultQuery::rowAt(int row) const {

@@ -13,7 +13,7 @@ class DictionaryIndex;
 
 // A read-only query on the dictionary (Query1, QueryTop): its statement is a list of lines, its
 // values are bound by name, and opening it runs the statement. It holds only the matching entry
-// IDs in order; the rows are read from the table when they are shown, a block at a time.
+// entries in order; the rows are read from the table when they are shown, a block at a time.
 class ResultQuery : public QObject {
     Q_OBJECT
   public:
@@ -36,11 +36,11 @@ class ResultQuery : public QObject {
     void close();
     bool isOpen() const { return open_; }
 
-    int recordCount() const { return static_cast<int>(ids_.size()); }
+    int recordCount() const { return static_cast<int>(ranks_.size()); }
     int currentRow() const { return current_; }  // -1 when closed or empty
     void setCurrentRow(int row);
-    void first() { setCurrentRow(ids_.empty() ? -1 : 0); }
-    int idAt(int row) const { return ids_[static_cast<size_t>(row)]; }
+    void first() { setCurrentRow(ranks_.empty() ? -1 : 0); }
+    int idAt(int row) const;
     const Row& rowAt(int row) const;
 
   signals:
@@ -54,7 +54,7 @@ class ResultQuery : public QObject {
     QStringList sql_;
     QVariantMap bound_;
     bool open_ = false;
-    std::vector<int> ids_;
+    std::vector<uint32_t> ranks_;  // dictionary ranks of the rows; its room is kept for reuse
     int current_ = -1;
     mutable QHash<int, std::vector<Row>> blocks_;
 };
