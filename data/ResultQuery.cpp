@@ -1,7 +1,6 @@
 #include "data/ResultQuery.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
+#include <sqlite3.h>
 
 #include "data/DataError.h"
 #include "data/Database.h"
@@ -12,12 +11,22 @@
 namespace lex {
 
 namespace {
-constexpr int kBlockRows = 64;
-constexpr int kMaxBlocks = 64;
+constexpr int kBlockRows = 32;
+constexpr int kMaxBlocks = 128;
+
+// As the database driver reads a text: through the engine's own UTF-16 form.
+QString textAt(sqlite3_stmt* st, int col) {
+    const auto* p = static_cast<const QChar*>(sqlite3_column_text16(st, col));
+    return p ? QString(p, sqlite3_column_bytes16(st, col) / 2) : QString();
+}
 }  // namespace
 
 ResultQuery::ResultQuery(const Database& db, const DictionaryIndex& index, QObject* parent)
     : QObject(parent), db_(db), index_(index) {}
+
+ResultQuery::~ResultQuery() {
+    sqlite3_finalize(rowStatement_);
+}
 
 void ResultQuery::setSql(const QStringList& lines) {
     sql_ = lines;
@@ -84,22 +93,45 @@ const ResultQuery::Row& ResultQuery::rowAt(int row) const {
         const int begin = block * kBlockRows;
         const int end = std::min(recordCount(), begin + kBlockRows);
         std::vector<Row> rows(static_cast<size_t>(end - begin));
-        QSqlQuery q(db_.connection());
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral("SELECT ID, Data, Meaning, Type, Qty FROM %1.Main_Data "
-                                 "WHERE ID = ?")
-                      .arg(schema::mainData().schema));
-        for (int r = begin; r < end; ++r) {
-            Row& out = rows[static_cast<size_t>(r - begin)];
-            out.id = idAt(r);
-            q.bindValue(0, out.id);
-            if (q.exec() && q.next()) {
-                out.data = q.value(1).toString();
-                out.meaning = q.value(2).toString();
-                out.type = q.value(3).toInt();
-                out.qty = q.value(4).toInt();
+        // One statement a block: each statement takes and releases the file's lock, which
+        // costs more than reading a row.
+        if (!rowStatement_) {
+            QStringList marks;
+            for (int i = 0; i < kBlockRows; ++i)
+                marks << QStringLiteral("?");
+            const QByteArray sql = QStringLiteral(
+                                       "SELECT ID, Data, Meaning, Type, Qty FROM "
+                                       "%1.Main_Data WHERE ID IN (%2)")
+                                       .arg(schema::mainData().schema, marks.join(u','))
+                                       .toUtf8();
+            if (sqlite3_prepare_v2(db_.handle(), sql.constData(), -1, &rowStatement_, nullptr) !=
+                SQLITE_OK) {
+                sqlite3_finalize(rowStatement_);
+                rowStatement_ = nullptr;
             }
-            q.finish();
+        }
+        for (int r = begin; r < end; ++r)
+            rows[static_cast<size_t>(r - begin)].id = idAt(r);
+        if (rowStatement_) {
+            for (int i = 0; i < kBlockRows; ++i) {
+                if (begin + i < end)
+                    sqlite3_bind_int(rowStatement_, i + 1, idAt(begin + i));
+                else
+                    sqlite3_bind_null(rowStatement_, i + 1);  // matches no row
+            }
+            while (sqlite3_step(rowStatement_) == SQLITE_ROW) {
+                const int id = sqlite3_column_int(rowStatement_, 0);
+                for (Row& out : rows) {
+                    if (out.id != id)
+                        continue;
+                    out.data = textAt(rowStatement_, 1);
+                    out.meaning = textAt(rowStatement_, 2);
+                    out.type = sqlite3_column_int(rowStatement_, 3);
+                    out.qty = sqlite3_column_int(rowStatement_, 4);
+                    break;
+                }
+            }
+            sqlite3_reset(rowStatement_);
         }
         it = blocks_.insert(block, std::move(rows));
     }

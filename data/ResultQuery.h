@@ -6,6 +6,8 @@
 #include <QVariantMap>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace lex {
 
 class Database;
@@ -26,6 +28,7 @@ class ResultQuery : public QObject {
     };
 
     ResultQuery(const Database& db, const DictionaryIndex& index, QObject* parent = nullptr);
+    ~ResultQuery() override;
 
     void setSql(const QStringList& lines);
     void clearSql();
@@ -57,6 +60,7 @@ class ResultQuery : public QObject {
     std::vector<uint32_t> ranks_;  // dictionary ranks of the rows; its room is kept for reuse
     int current_ = -1;
     mutable QHash<int, std::vector<Row>> blocks_;
+    mutable sqlite3_stmt* rowStatement_ = nullptr;  // reads one row by ID, prepared once
 };
 
 }  // namespace lex
