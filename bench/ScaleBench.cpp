@@ -33,6 +33,7 @@ struct SizeFigures {
     double fts5BuildSeconds = -1;  // only when the FTS5 index was built in this run
     double loadMs = 0;
     std::vector<double> searches, fts5;
+    std::vector<double> nothing, nsPerRow;  // queries that find nothing; query time per row
     double worstSearchMs = 0;
     QString worstSearch;
     double browseMs = 0;
@@ -53,6 +54,12 @@ struct SizeFigures {
                 worstSearchMs = ms;
                 worstSearch = name;
             }
+            const double queryMs = o.value(QLatin1String("query_ms")).toDouble();
+            const double rows = o.value(QLatin1String("rows")).toDouble();
+            if (rows > 0)
+                nsPerRow.push_back(queryMs * 1e6 / rows);
+            else
+                nothing.push_back(queryMs);
             if (o.contains(QLatin1String("fts5_ms")))
                 fts5.push_back(o.value(QLatin1String("fts5_ms")).toDouble());
         } else if (name.startsWith(QLatin1String("browse_"))) {
@@ -110,6 +117,8 @@ void scaleBenchmark(const QList<int>& sizes, const QStringList& childArgs) {
                       {"search_median_ms", median(f.searches)},
                       {"search_worst_ms", f.worstSearchMs},
                       {"search_worst", f.worstSearch},
+                      {"query_nothing_ms", median(f.nothing)},
+                      {"query_ns_per_row", median(f.nsPerRow)},
                       {"browse_worst_ms", f.browseMs},
                       {"peak_rss_mb", f.peakRssMb}};
         if (f.importSeconds >= 0)
@@ -138,6 +147,8 @@ void scaleBenchmark(const QList<int>& sizes, const QStringList& childArgs) {
         {"load", growth([](const SizeFigures& f) { return f.loadMs; })},
         {"search_median", growth([](const SizeFigures& f) { return median(f.searches); })},
         {"search_worst", growth([](const SizeFigures& f) { return f.worstSearchMs; })},
+        {"query_nothing", growth([](const SizeFigures& f) { return median(f.nothing); })},
+        {"query_ns_per_row", growth([](const SizeFigures& f) { return median(f.nsPerRow); })},
         {"browse_worst", growth([](const SizeFigures& f) { return f.browseMs; })},
         {"peak_rss", growth([](const SizeFigures& f) { return f.peakRssMb; })}};
     if (!first.fts5.empty())
