@@ -109,7 +109,9 @@ int storeShowingProgress(const QString& dir, const std::vector<DictionaryEntry>&
                       stored == count);
         if (stored == count)
             progress.show(
-                QStringLiteral("stored %1 entries; putting the dictionary in order").arg(count),
+                QStringLiteral("stored %1 entries; putting the dictionary in order and "
+                               "preparing its search index")
+                    .arg(count),
                 true);
     });
 }

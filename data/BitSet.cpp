@@ -6,18 +6,26 @@
 namespace lex {
 
 void BitSet::setAll() {
+    if (size_ == 0)
+        return;
+    words();
     std::fill(words_.begin(), words_.end(), ~uint64_t{0});
     if (size_ % 64)
         words_.back() = (uint64_t{1} << (size_ % 64)) - 1;
 }
 
 BitSet& BitSet::operator|=(const BitSet& other) {
+    if (other.words_.empty())
+        return *this;
+    words();
     for (size_t i = 0; i < words_.size(); ++i)
         words_[i] |= other.words_[i];
     return *this;
 }
 
 BitSet& BitSet::operator&=(const BitSet& other) {
+    if (other.words_.empty())
+        words_.clear();
     for (size_t i = 0; i < words_.size(); ++i)
         words_[i] &= other.words_[i];
     return *this;

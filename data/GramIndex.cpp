@@ -39,9 +39,14 @@ uint32_t triple(uint32_t a, uint32_t b, uint32_t c) {
 
 }  // namespace
 
+// Entries holding any of some grams: the union of their lists.
 struct GramIndex::Term {
-    size_t first = 0, last = 0;  // keys_[first, last)
+    std::vector<uint32_t> keys;  // indices into keys_, ascending
     uint64_t size = 0;           // sum of the lists' lengths
+    void add(const std::vector<Key>& all, size_t k) {
+        keys.push_back(static_cast<uint32_t>(k));
+        size += all[k].count;
+    }
 };
 
 GramIndex GramIndex::build(std::string_view text, std::span<const uint32_t> starts) {
@@ -156,18 +161,39 @@ size_t GramIndex::memoryBytes() const {
 
 GramIndex::Term GramIndex::term(uint32_t firstGram, uint32_t lastGram) const {
     Term t;
-    t.first =
-        static_cast<size_t>(std::lower_bound(keys_.begin(), keys_.end(), firstGram,
-                                             [](const Key& k, uint32_t g) { return k.gram < g; }) -
-                            keys_.begin());
-    t.last = t.first;
-    while (t.last < keys_.size() && keys_[t.last].gram <= lastGram)
-        t.size += keys_[t.last++].count;
+    auto k = static_cast<size_t>(
+        std::lower_bound(keys_.begin(), keys_.end(), firstGram,
+                         [](const Key& key, uint32_t g) { return key.gram < g; }) -
+        keys_.begin());
+    for (; k < keys_.size() && keys_[k].gram <= lastGram; ++k)
+        t.add(keys_, k);
+    return t;
+}
+
+// Runs of three with one character unknown: (before, any, first) when `second` is 0, else
+// (any, first, second).
+GramIndex::Term GramIndex::gappedTerm(uint8_t before, uint8_t first, uint8_t second) const {
+    Term t;
+    if (second == 0) {
+        const Term all = term(triple(before, 0, 0), triple(before, 0xFF, 0xFF));
+        for (uint32_t k : all.keys)
+            if ((keys_[k].gram & 0xFF) == first)
+                t.add(keys_, k);
+        return t;
+    }
+    // Every character that occurs has a list of its own, below the runs of three.
+    for (size_t c = 0; c < keys_.size() && keys_[c].gram < 0x100; ++c) {
+        const uint32_t g = triple(keys_[c].gram, first, second);
+        const auto it = std::lower_bound(keys_.begin(), keys_.end(), g,
+                                         [](const Key& key, uint32_t x) { return key.gram < x; });
+        if (it != keys_.end() && it->gram == g)
+            t.add(keys_, static_cast<size_t>(it - keys_.begin()));
+    }
     return t;
 }
 
 void GramIndex::addTerm(const Term& t, BitSet& out) const {
-    for (size_t k = t.first; k < t.last; ++k)
+    for (uint32_t k : t.keys)
         postings::addTo(lists_.data(), lists_.size() - postings::kPadding, ref(keys_[k]), out);
 }
 
@@ -179,10 +205,24 @@ bool GramIndex::select(const LikePattern& pattern, std::string_view text,
     // by its list, of two by the lists of the runs of three that begin with it, longer runs by
     // each of their runs of three.
     std::vector<Term> terms;
-    std::vector<uint8_t> codes;
+    std::vector<uint8_t> codes, previous;
     bool approximate = false;
-    for (const std::string& run : pattern.literalRuns()) {
-        codesOf(run, codes);
+    const std::vector<std::string>& runs = pattern.literalRuns();
+    for (size_t r = 0; r < runs.size(); ++r) {
+        previous.swap(codes);
+        codesOf(runs[r], codes);
+        // Across a single '_' between two runs: the runs of three with the unknown character
+        // in the middle and at the start.
+        if (r > 0 && pattern.oneCharacterApart()[r - 1]) {
+            terms.push_back(gappedTerm(previous.back(), codes[0], 0));
+            if (terms.back().size == 0)
+                return true;
+            if (codes.size() >= 2) {
+                terms.push_back(gappedTerm(0, codes[0], codes[1]));
+                if (terms.back().size == 0)
+                    return true;
+            }
+        }
         approximate |= std::find(codes.begin(), codes.end(), kOtherCharacter) != codes.end();
         if (codes.size() == 1) {
             terms.push_back(term(codes[0], codes[0]));
@@ -204,13 +244,13 @@ bool GramIndex::select(const LikePattern& pattern, std::string_view text,
     }
 
     std::sort(terms.begin(), terms.end(), [](const Term& x, const Term& y) {
-        return x.size != y.size ? x.size < y.size : x.first < y.first;
+        return x.size != y.size ? x.size < y.size : x.keys < y.keys;
     });
     BitSet candidates(entries_);
     addTerm(terms.front(), candidates);
     uint64_t left = candidates.count();
     for (size_t i = 1; i < terms.size() && left > 0; ++i) {
-        if (terms[i].first == terms[i - 1].first && terms[i].last == terms[i - 1].last)
+        if (terms[i].keys == terms[i - 1].keys)
             continue;
         if (terms[i].size > kNarrowingFactor * left)
             break;

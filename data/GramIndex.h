@@ -49,6 +49,7 @@ class GramIndex {
   private:
     struct Term;
     Term term(uint32_t firstGram, uint32_t lastGram) const;
+    Term gappedTerm(uint8_t before, uint8_t first, uint8_t second) const;
     void addTerm(const Term& t, BitSet& out) const;
     postings::ListRef ref(const Key& k) const;
 

@@ -15,8 +15,6 @@ LikePattern::LikePattern(const QString& pattern) {
     auto endLiteral = [&] {
         if (literal.size() > longestLiteral_.size())
             longestLiteral_ = literal;
-        if (!literal.empty())
-            runs_.push_back(literal);
         literal.clear();
     };
     for (char32_t cp : nfc.toUcs4()) {
@@ -39,6 +37,32 @@ LikePattern::LikePattern(const QString& pattern) {
         }
     }
     endLiteral();
+    // The literal runs, and whether each pair of neighbouring runs stands exactly one character
+    // apart ("ab_cd").
+    std::string run;
+    int oneChars = 0;
+    bool anyRun = false;
+    for (const Item& item : items_) {
+        if (item.kind == Kind::Byte) {
+            if (run.empty()) {
+                if (!runs_.empty())
+                    oneCharApart_.push_back(oneChars == 1 && !anyRun);
+                oneChars = 0;
+                anyRun = false;
+            }
+            run.push_back(item.byte);
+            continue;
+        }
+        if (!run.empty())
+            runs_.push_back(std::move(run));
+        run.clear();
+        if (item.kind == Kind::AnyChar)
+            ++oneChars;
+        else
+            anyRun = true;
+    }
+    if (!run.empty())
+        runs_.push_back(std::move(run));
     containsForm_ = items_.size() >= 3 && items_.front().kind == Kind::AnyRun &&
                     items_.back().kind == Kind::AnyRun &&
                     std::all_of(items_.begin() + 1, items_.end() - 1,

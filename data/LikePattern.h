@@ -26,6 +26,8 @@ class LikePattern {
 
     // The runs of literal characters between the wildcards, in the search form, in order.
     const std::vector<std::string>& literalRuns() const { return runs_; }
+    // For each run but the last: true when only one '_' stands between it and the next.
+    const std::vector<bool>& oneCharacterApart() const { return oneCharApart_; }
     // True for "%literal%" with a non-empty literal: a plain substring search.
     bool isContainsForm() const { return containsForm_; }
     // True when the pattern holds no literal character ("", "%", "_%", ...).
@@ -39,6 +41,7 @@ class LikePattern {
     };
     std::vector<Item> items_;
     std::vector<std::string> runs_;
+    std::vector<bool> oneCharApart_;
     std::string longestLiteral_;  // a run of literal bytes every match must contain
     bool onlyAnyRuns_ = true;     // "%", "%%": every non-empty entry
     bool containsForm_ = false;   // "%literal%": a plain substring search

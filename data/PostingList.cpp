@@ -110,6 +110,8 @@ void addTo(const uint8_t* buffer, size_t bufferBytes, const ListRef& list, BitSe
         return;
     }
     const uint8_t* end = p + list.bytes;
+    uint64_t* words = out.words();
+    auto set = [words](uint64_t r) { words[r >> 6] |= uint64_t{1} << (r & 63); };
     for (size_t left = list.count; left > 0;) {
         const size_t m = std::min(kBlock, left);
         left -= m;
@@ -121,7 +123,7 @@ void addTo(const uint8_t* buffer, size_t bufferBytes, const ListRef& list, BitSe
         const size_t dataBytes = ((m - 1) * width + 7) / 8;
         if (width > 32 || end - p < static_cast<std::ptrdiff_t>(dataBytes) || rank >= entries)
             return;
-        out.set(rank);
+        set(rank);
         const uint64_t mask = width == 0 ? 0 : (~uint64_t{0} >> (64 - width));
         size_t bit = 0;
         for (size_t i = 1; i < m; ++i, bit += width) {
@@ -131,7 +133,7 @@ void addTo(const uint8_t* buffer, size_t bufferBytes, const ListRef& list, BitSe
             rank += gap + 1;
             if (rank >= entries)
                 return;
-            out.set(rank);
+            set(rank);
         }
         p += dataBytes;
     }
