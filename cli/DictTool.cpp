@@ -108,11 +108,10 @@ int storeShowingProgress(const QString& dir, const std::vector<DictionaryEntry>&
         progress.show(QStringLiteral("stored %1 of %2 entries").arg(stored).arg(count),
                       stored == count);
         if (stored == count)
-            progress.show(
-                QStringLiteral("stored %1 entries; putting the dictionary in order and "
-                               "preparing its search index")
-                    .arg(count),
-                true);
+            progress.show(QStringLiteral("stored %1 entries; putting the dictionary in order and "
+                                         "preparing its search index")
+                              .arg(count),
+                          true);
     });
 }
 

@@ -31,8 +31,12 @@ BitSet& BitSet::operator&=(const BitSet& other) {
     return *this;
 }
 
-// Built twice, and the processor's own population count chosen at start where it has one.
-__attribute__((target_clones("popcnt", "default"))) size_t BitSet::count() const {
+// On x86, built twice, and the processor's own population count chosen at start where it has one.
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target_clones("popcnt", "default")))
+#endif
+size_t
+BitSet::count() const {
     size_t c = 0;
     for (uint64_t w : words_)
         c += std::popcount(w);

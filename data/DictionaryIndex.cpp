@@ -97,14 +97,60 @@ LargeVector<T> permute(const std::vector<T>& v, const std::vector<uint32_t>& ord
     return out;
 }
 
-// The first piece of a prepared index: what it is and for how many entries.
+// The names of the pieces of a prepared index, in the order of their checksums.
+constexpr const char* kPieces[] = {
+    "Data.text",    "Data.starts",   "Data.keys", "Data.lists", "Meaning.text", "Meaning.starts",
+    "Meaning.keys", "Meaning.lists", "ids",       "types",      "qtys"};
+constexpr size_t kPieceCount = sizeof kPieces / sizeof kPieces[0];
+
+// A sample of every kind of character in the folded form: a change to the folding, which would
+// make stored text disagree with folded needles, then makes stored indexes unusable.
+constexpr char16_t kFoldSample[] = u"Ab\u212A\u00E9\u00DF\u03A9\u0E01\u0E48\u0E33\U0001F642";
+
+// The first piece of a prepared index: what it is, for which table, and the checksums of the
+// other pieces. `version` goes up whenever the lists' format or the dictionary order changes.
 struct PreparedHeader {
     char magic[8] = {'L', 'X', 'S', 'E', 'A', 'R', 'C', 'H'};
-    uint32_t version = 1;
+    uint32_t version = 2;
     uint32_t entries = 0;
     uint32_t keyBytes = sizeof(GramIndex::Key);
-    uint32_t reserved = 0;
+    int32_t maxId = 0;
+    char foldSample[48] = {};
+    uint64_t sums[kPieceCount] = {};
 };
+
+std::string foldedSample() {
+    return folded::encode(QString::fromUtf16(kFoldSample));
+}
+
+// A checksum to tell a damaged piece: a word at a time, mixed with odd constants.
+uint64_t checksum(const void* bytes, size_t size) {
+    const auto* p = static_cast<const unsigned char*>(bytes);
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ size;
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 29;
+    }
+    for (; i < size; ++i)
+        h = (h ^ p[i]) * 0xC4CEB9FE1A85EC53ull;
+    return h;
+}
+
+// The largest ID of the table, and whether the triggers that drop a stale index are there: a
+// table replaced by another tool loses its triggers.
+bool tableMatches(sqlite3* db, const QString& s, int32_t maxId) {
+    Statement top(db, QStringLiteral("SELECT coalesce(max(ID), 0) FROM \"%1\".Main_Data").arg(s));
+    if (!top.step() || sqlite3_column_int(top.get(), 0) != maxId)
+        return false;
+    Statement triggers(db, QStringLiteral("SELECT count(*) FROM \"%1\".sqlite_master WHERE "
+                                          "type = 'trigger' AND tbl_name = 'Main_Data' AND "
+                                          "name LIKE '%2_Stale_%'")
+                               .arg(s, QLatin1String(search_image::kTable)));
+    return triggers.step() && sqlite3_column_int(triggers.get(), 0) == 3;
+}
 
 bool startsFit(const LargeVector<uint32_t>& starts, const LargeText& text) {
     if (starts.empty() || starts.front() != 0 || starts.back() != text.size())
@@ -132,60 +178,108 @@ bool DictionaryIndex::prepare(sqlite3* db) {
     return index.store(db);
 }
 
+// The pieces of the index as bytes, in the order of kPieces.
+std::vector<std::pair<const void*, size_t>> DictionaryIndex::pieces() const {
+    auto bytes = [](const auto& v) {
+        return std::pair<const void*, size_t>(v.data(), v.size() * sizeof(v[0]));
+    };
+    return {bytes(data_),
+            bytes(dataStarts_),
+            bytes(dataGrams_.keys()),
+            bytes(dataGrams_.lists()),
+            bytes(meaning_),
+            bytes(meaningStarts_),
+            bytes(meaningGrams_.keys()),
+            bytes(meaningGrams_.lists()),
+            bytes(ids_),
+            bytes(types_),
+            bytes(qtys_)};
+}
+
 bool DictionaryIndex::store(sqlite3* db) const {
     search_image::clear(db);
     PreparedHeader header;
     header.entries = static_cast<uint32_t>(size());
-    auto put = [&](const char* name, const auto& v) {
-        return search_image::write(db, name, v.data(), v.size() * sizeof(v[0]));
-    };
-    const bool stored =
-        put("Data.text", data_) && put("Data.starts", dataStarts_) &&
-        put("Data.keys", dataGrams_.keys()) && put("Data.lists", dataGrams_.lists()) &&
-        put("Meaning.text", meaning_) && put("Meaning.starts", meaningStarts_) &&
-        put("Meaning.keys", meaningGrams_.keys()) && put("Meaning.lists", meaningGrams_.lists()) &&
-        put("ids", ids_) && put("types", types_) && put("qtys", qtys_) &&
-        search_image::write(db, "header", &header, sizeof header);
+    header.maxId = ids_.empty() ? 0 : *std::max_element(ids_.begin(), ids_.end());
+    const std::string sample = foldedSample();
+    std::memcpy(header.foldSample, sample.data(),
+                std::min(sample.size(), sizeof header.foldSample));
+    const auto all = pieces();
+    bool stored = true;
+    for (size_t i = 0; stored && i < kPieceCount; ++i) {
+        header.sums[i] = checksum(all[i].first, all[i].second);
+        stored = search_image::write(db, kPieces[i], all[i].first, all[i].second);
+    }
+    // The header last: a piece too large to store leaves no usable index.
+    stored = stored && search_image::write(db, "header", &header, sizeof header);
     if (!stored)
         search_image::clear(db);
     return stored;
 }
 
 bool DictionaryIndex::loadPrepared(sqlite3* db, const QString& s) {
-    PreparedHeader header, expected;
-    const bool headerRead = search_image::read(
-        db, s, "header", [&](size_t n) -> void* { return n == sizeof header ? &header : nullptr; });
-    if (!headerRead || std::memcmp(header.magic, expected.magic, sizeof header.magic) != 0 ||
-        header.version != expected.version || header.keyBytes != expected.keyBytes)
-        return false;
-    const size_t n = header.entries;
-    // Reads a piece into `v`, which must then hold `count` elements (any count when 0).
-    auto get = [&](const char* name, auto& v, size_t count) {
-        using T = typename std::decay_t<decltype(v)>::value_type;
-        return search_image::read(db, s, name, [&](size_t bytes) -> void* {
-            if (bytes % sizeof(T) != 0 || (count && bytes != count * sizeof(T)))
-                return nullptr;
-            v.resize(bytes / sizeof(T));
-            return v.data();
-        });
-    };
-    std::vector<GramIndex::Key> dataKeys, meaningKeys;
-    LargeVector<uint8_t> dataLists, meaningLists;
-    const bool ok =
-        get("ids", ids_, n) && get("types", types_, n) && get("qtys", qtys_, n) &&
-        get("Data.starts", dataStarts_, n + 1) && get("Data.text", data_, 0) &&
-        get("Meaning.starts", meaningStarts_, n + 1) && get("Meaning.text", meaning_, 0) &&
-        get("Data.keys", dataKeys, 0) && get("Data.lists", dataLists, 0) &&
-        get("Meaning.keys", meaningKeys, 0) && get("Meaning.lists", meaningLists, 0) &&
-        startsFit(dataStarts_, data_) && startsFit(meaningStarts_, meaning_) &&
-        dataGrams_.assign(std::move(dataKeys), std::move(dataLists), header.entries) &&
-        meaningGrams_.assign(std::move(meaningKeys), std::move(meaningLists), header.entries);
-    if (!ok) {
+    // One read transaction, so that an import committed meanwhile by another program cannot
+    // mix its pieces with these.
+    const bool ownTransaction = sqlite3_get_autocommit(db) &&
+                                sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool loaded = readPrepared(db, s);
+    if (ownTransaction)
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (!loaded) {
         *this = DictionaryIndex();
         return false;
     }
     preparedOrderUsed_ = preparedIndexUsed_ = true;
     return true;
+}
+
+bool DictionaryIndex::readPrepared(sqlite3* db, const QString& s) {
+    PreparedHeader header, expected;
+    const bool headerRead = search_image::read(db, s, "header", [&](size_t n, void*& where) {
+        where = &header;
+        return n == sizeof header;
+    });
+    const std::string sample = foldedSample();
+    std::memcpy(expected.foldSample, sample.data(),
+                std::min(sample.size(), sizeof expected.foldSample));
+    if (!headerRead || std::memcmp(header.magic, expected.magic, sizeof header.magic) != 0 ||
+        header.version != expected.version || header.keyBytes != expected.keyBytes ||
+        std::memcmp(header.foldSample, expected.foldSample, sizeof header.foldSample) != 0 ||
+        !tableMatches(db, s, header.maxId))
+        return false;
+    const size_t n = header.entries;
+    constexpr size_t kAnySize = SIZE_MAX;
+    // Reads a piece into `v`, which must then hold `count` elements (any number for kAnySize).
+    auto get = [&](const char* name, auto& v, size_t count) {
+        using T = typename std::decay_t<decltype(v)>::value_type;
+        return search_image::read(db, s, name, [&](size_t bytes, void*& where) {
+            if (bytes % sizeof(T) != 0 || (count != kAnySize && bytes != count * sizeof(T)))
+                return false;
+            v.resize(bytes / sizeof(T));
+            where = v.data();
+            return true;
+        });
+    };
+    std::vector<GramIndex::Key> dataKeys, meaningKeys;
+    LargeVector<uint8_t> dataLists, meaningLists;
+    if (!(get("ids", ids_, n) && get("types", types_, n) && get("qtys", qtys_, n) &&
+          get("Data.starts", dataStarts_, n + 1) && get("Data.text", data_, kAnySize) &&
+          get("Meaning.starts", meaningStarts_, n + 1) && get("Meaning.text", meaning_, kAnySize) &&
+          get("Data.keys", dataKeys, kAnySize) && get("Data.lists", dataLists, kAnySize) &&
+          get("Meaning.keys", meaningKeys, kAnySize) &&
+          get("Meaning.lists", meaningLists, kAnySize)))
+        return false;
+    // The checksums before anything is looked at inside the pieces.
+    auto sum = [](const auto& v) { return checksum(v.data(), v.size() * sizeof(v[0])); };
+    const uint64_t sums[kPieceCount] = {sum(data_),       sum(dataStarts_),  sum(dataKeys),
+                                        sum(dataLists),   sum(meaning_),     sum(meaningStarts_),
+                                        sum(meaningKeys), sum(meaningLists), sum(ids_),
+                                        sum(types_),      sum(qtys_)};
+    if (std::memcmp(sums, header.sums, sizeof sums) != 0)
+        return false;
+    return startsFit(dataStarts_, data_) && startsFit(meaningStarts_, meaning_) &&
+           dataGrams_.assign(std::move(dataKeys), std::move(dataLists), header.entries) &&
+           meaningGrams_.assign(std::move(meaningKeys), std::move(meaningLists), header.entries);
 }
 
 void DictionaryIndex::build(sqlite3* db, const QString& s) {
@@ -335,33 +429,44 @@ BitSet DictionaryIndex::evaluate(const SqlCondition& c, const QVariantMap& bound
     if (!ok || c.op == Op::Like)
         throw DataError(
             QStringLiteral("Field %1 holds numbers and is compared with a number.").arg(c.field));
-    for (size_t r = 0; r < size(); ++r) {
-        const qint64 x = (*column)[r];
-        bool hit = false;
-        switch (c.op) {
-            case Op::Equal:
-                hit = x == v;
-                break;
-            case Op::NotEqual:
-                hit = x != v;
-                break;
-            case Op::Less:
-                hit = x < v;
-                break;
-            case Op::LessEqual:
-                hit = x <= v;
-                break;
-            case Op::Greater:
-                hit = x > v;
-                break;
-            case Op::GreaterEqual:
-                hit = x >= v;
-                break;
-            case Op::Like:
-                break;
+    // Sixty-four entries at a time into a word of the set: the loop the compiler can unroll.
+    auto mark = [&](auto hit) {
+        const int32_t* xs = column->data();
+        const size_t n = size();
+        uint64_t* words = nullptr;
+        for (size_t w = 0; w * 64 < n; ++w) {
+            uint64_t bits = 0;
+            const size_t end = std::min<size_t>(64, n - w * 64);
+            for (size_t j = 0; j < end; ++j)
+                bits |= uint64_t{hit(static_cast<qint64>(xs[w * 64 + j]))} << j;
+            if (bits) {
+                if (!words)
+                    words = result.words();
+                words[w] = bits;
+            }
         }
-        if (hit)
-            result.set(r);
+    };
+    switch (c.op) {
+        case Op::Equal:
+            mark([v](qint64 x) { return x == v; });
+            break;
+        case Op::NotEqual:
+            mark([v](qint64 x) { return x != v; });
+            break;
+        case Op::Less:
+            mark([v](qint64 x) { return x < v; });
+            break;
+        case Op::LessEqual:
+            mark([v](qint64 x) { return x <= v; });
+            break;
+        case Op::Greater:
+            mark([v](qint64 x) { return x > v; });
+            break;
+        case Op::GreaterEqual:
+            mark([v](qint64 x) { return x >= v; });
+            break;
+        case Op::Like:
+            break;
     }
     return result;
 }

@@ -3,6 +3,7 @@
 #include <QVariantMap>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/GramIndex.h"
@@ -56,6 +57,8 @@ class DictionaryIndex {
   private:
     void build(sqlite3* db, const QString& schemaName);
     bool loadPrepared(sqlite3* db, const QString& schemaName);
+    bool readPrepared(sqlite3* db, const QString& schemaName);
+    std::vector<std::pair<const void*, size_t>> pieces() const;
     bool store(sqlite3* db) const;
     BitSet evaluate(const SqlCondition& c, const QVariantMap& bound, SearchPath path) const;
     const LargeVector<int32_t>* integerColumn(const QString& field) const;

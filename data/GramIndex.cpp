@@ -121,6 +121,11 @@ GramIndex GramIndex::build(std::string_view text, std::span<const uint32_t> star
         for (size_t s = lo, begin = 0; s < hi; begin += counts[s++]) {
             if (counts[s] == 0)
                 continue;
+            // Offsets are 32 bits: a dictionary whose lists would pass 4 GiB is searched
+            // without them.
+            const uint64_t bound = std::min<uint64_t>(uint64_t{counts[s]} * 9, entries / 8 + 16);
+            if (g.lists_.size() + bound + 64 > UINT32_MAX)
+                return GramIndex();
             const postings::ListRef ref =
                 postings::append(g.lists_, ranks.data() + begin, counts[s], entries);
             g.keys_.push_back(

@@ -55,7 +55,7 @@ ListRef append(LargeVector<uint8_t>& buffer, const uint32_t* ranks, size_t n, ui
     const size_t packed = packedBytes(ranks, n);
     ref.bitmap = bitmapBytes(entries) < packed;
     if (ref.bitmap) {
-        // Bitmaps start on an 8-byte boundary so that they are read a word at a time.
+        // Bitmaps start on an 8-byte boundary, as their words are laid out in the set.
         buffer.resize((buffer.size() + 7) / 8 * 8, 0);
         ref.offset = static_cast<uint32_t>(buffer.size());
         ref.bytes = static_cast<uint32_t>(bitmapBytes(entries));

@@ -24,10 +24,6 @@ QString textAt(sqlite3_stmt* st, int col) {
 ResultQuery::ResultQuery(const Database& db, const DictionaryIndex& index, QObject* parent)
     : QObject(parent), db_(db), index_(index) {}
 
-ResultQuery::~ResultQuery() {
-    sqlite3_finalize(rowStatement_);
-}
-
 void ResultQuery::setSql(const QStringList& lines) {
     sql_ = lines;
 }
@@ -94,45 +90,35 @@ const ResultQuery::Row& ResultQuery::rowAt(int row) const {
         const int end = std::min(recordCount(), begin + kBlockRows);
         std::vector<Row> rows(static_cast<size_t>(end - begin));
         // One statement a block: each statement takes and releases the file's lock, which
-        // costs more than reading a row.
-        if (!rowStatement_) {
-            QStringList marks;
-            for (int i = 0; i < kBlockRows; ++i)
-                marks << QStringLiteral("?");
-            const QByteArray sql = QStringLiteral(
-                                       "SELECT ID, Data, Meaning, Type, Qty FROM "
-                                       "%1.Main_Data WHERE ID IN (%2)")
-                                       .arg(schema::mainData().schema, marks.join(u','))
-                                       .toUtf8();
-            if (sqlite3_prepare_v2(db_.handle(), sql.constData(), -1, &rowStatement_, nullptr) !=
-                SQLITE_OK) {
-                sqlite3_finalize(rowStatement_);
-                rowStatement_ = nullptr;
-            }
-        }
+        // costs more than reading a row. It is prepared for the block and finalized after it,
+        // so that no statement outlives the connection.
         for (int r = begin; r < end; ++r)
             rows[static_cast<size_t>(r - begin)].id = idAt(r);
-        if (rowStatement_) {
-            for (int i = 0; i < kBlockRows; ++i) {
-                if (begin + i < end)
-                    sqlite3_bind_int(rowStatement_, i + 1, idAt(begin + i));
-                else
-                    sqlite3_bind_null(rowStatement_, i + 1);  // matches no row
-            }
-            while (sqlite3_step(rowStatement_) == SQLITE_ROW) {
-                const int id = sqlite3_column_int(rowStatement_, 0);
+        QStringList marks;
+        for (int r = begin; r < end; ++r)
+            marks << QStringLiteral("?");
+        const QByteArray sql = QStringLiteral(
+                                   "SELECT ID, Data, Meaning, Type, Qty FROM "
+                                   "%1.Main_Data WHERE ID IN (%2)")
+                                   .arg(schema::mainData().schema, marks.join(u','))
+                                   .toUtf8();
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_.handle(), sql.constData(), -1, &st, nullptr) == SQLITE_OK) {
+            for (int r = begin; r < end; ++r)
+                sqlite3_bind_int(st, r - begin + 1, idAt(r));
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                const int id = sqlite3_column_int(st, 0);
                 for (Row& out : rows) {
                     if (out.id != id)
                         continue;
-                    out.data = textAt(rowStatement_, 1);
-                    out.meaning = textAt(rowStatement_, 2);
-                    out.type = sqlite3_column_int(rowStatement_, 3);
-                    out.qty = sqlite3_column_int(rowStatement_, 4);
-                    break;
+                    out.data = textAt(st, 1);
+                    out.meaning = textAt(st, 2);
+                    out.type = sqlite3_column_int(st, 3);
+                    out.qty = sqlite3_column_int(st, 4);
                 }
             }
-            sqlite3_reset(rowStatement_);
         }
+        sqlite3_finalize(st);
         it = blocks_.insert(block, std::move(rows));
     }
     return it.value()[static_cast<size_t>(row - block * kBlockRows)];

@@ -6,16 +6,15 @@
 #include <QVariantMap>
 #include <vector>
 
-struct sqlite3_stmt;
-
 namespace lex {
 
 class Database;
 class DictionaryIndex;
 
 // A read-only query on the dictionary (Query1, QueryTop): its statement is a list of lines, its
-// values are bound by name, and opening it runs the statement. It holds only the matching entry
-// entries in order; the rows are read from the table when they are shown, a block at a time.
+// values are bound by name, and opening it runs the statement. It holds only the ranks of the
+// matching entries, in order; the rows are read from the table when they are shown, a block at a
+// time.
 class ResultQuery : public QObject {
     Q_OBJECT
   public:
@@ -28,7 +27,6 @@ class ResultQuery : public QObject {
     };
 
     ResultQuery(const Database& db, const DictionaryIndex& index, QObject* parent = nullptr);
-    ~ResultQuery() override;
 
     void setSql(const QStringList& lines);
     void clearSql();
@@ -60,7 +58,6 @@ class ResultQuery : public QObject {
     std::vector<uint32_t> ranks_;  // dictionary ranks of the rows; its room is kept for reuse
     int current_ = -1;
     mutable QHash<int, std::vector<Row>> blocks_;
-    mutable sqlite3_stmt* rowStatement_ = nullptr;  // reads one row by ID, prepared once
 };
 
 }  // namespace lex

@@ -72,7 +72,7 @@ bool write(sqlite3* db, const char* name, const void* bytes, size_t size) {
 }
 
 bool read(sqlite3* db, const QString& schemaName, const char* name,
-          const std::function<void*(size_t)>& allocate) {
+          const std::function<bool(size_t, void*&)>& allocate) {
     const QByteArray schema = schemaName.toUtf8();
     sqlite3_stmt* st = nullptr;
     const QByteArray sql =
@@ -90,9 +90,11 @@ bool read(sqlite3* db, const QString& schemaName, const char* name,
     sqlite3_finalize(st);
     if (!found || size < 0)
         return false;
-    void* dest = allocate(static_cast<size_t>(size));
-    if (!dest)
+    void* dest = nullptr;
+    if (!allocate(static_cast<size_t>(size), dest))
         return false;
+    if (size == 0)
+        return true;
     sqlite3_blob* blob = nullptr;
     if (sqlite3_blob_open(db, schema.constData(), kTable, "Bytes", rowid, 0, &blob) != SQLITE_OK) {
         sqlite3_blob_close(blob);

@@ -21,9 +21,9 @@ void clear(sqlite3* db);
 // False when the piece is larger than the engine stores in one value.
 bool write(sqlite3* db, const char* name, const void* bytes, size_t size);
 
-// Reads a piece: `allocate(size)` returns where its bytes go, or nullptr to refuse the size.
-// False when the table or the piece is missing, refused or cannot be read.
+// Reads a piece: `allocate(size, where)` sets where its bytes go, or returns false to refuse
+// the size. False when the table or the piece is missing, refused or cannot be read.
 bool read(sqlite3* db, const QString& schemaName, const char* name,
-          const std::function<void*(size_t)>& allocate);
+          const std::function<bool(size_t, void*&)>& allocate);
 
 }  // namespace lex::search_image
