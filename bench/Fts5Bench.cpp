@@ -1,4 +1,5 @@
 #include "bench/Fts5Bench.h"
+#include "bench/BenchOutput.h"
 
 #include <sqlite3.h>
 #include <QDir>
@@ -12,11 +13,6 @@
 namespace lex::bench {
 
 namespace {
-
-void print(const QJsonObject& o) {
-    std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
-    std::fflush(stdout);
-}
 
 [[noreturn]] void fail(sqlite3* db, const char* what) {
     qFatal("fts5 %s: %s", what, sqlite3_errmsg(db));

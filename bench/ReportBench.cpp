@@ -1,4 +1,5 @@
 #include "bench/ReportBench.h"
+#include "bench/BenchOutput.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -14,14 +15,7 @@
 
 namespace lex::bench {
 
-namespace {
-
-void print(const QJsonObject& o) {
-    std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
-    std::fflush(stdout);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void reportBenchmark(int entries, int runs) {
     std::vector<ReportEntry> list;

@@ -1,4 +1,5 @@
 #include "bench/ScaleBench.h"
+#include "bench/BenchOutput.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -13,18 +14,6 @@
 namespace lex::bench {
 
 namespace {
-
-void print(const QJsonObject& o) {
-    std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
-    std::fflush(stdout);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty()      ? 0
-           : v.size() % 2 ? v[v.size() / 2]
-                          : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 // What one size's run printed, gathered from its lines.
 struct SizeFigures {

@@ -1,4 +1,5 @@
 #include "bench/UserTablesBench.h"
+#include "bench/BenchOutput.h"
 
 #include <sqlite3.h>
 
@@ -37,11 +38,6 @@ namespace lex::bench {
 namespace {
 
 constexpr int kDictionaryEntries = 20000;
-
-void print(const QJsonObject& o) {
-    std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
-    std::fflush(stdout);
-}
 
 double medianMs(int runs, const std::function<void()>& before, const std::function<void()>& f) {
     std::vector<double> times;

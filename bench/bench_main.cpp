@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 
+#include "bench/BenchOutput.h"
 #include "bench/Fts5Bench.h"
 #include "bench/ReportBench.h"
 #include "bench/ScaleBench.h"
@@ -40,22 +41,12 @@
 #include "ui/Gauge.h"
 
 using namespace lex;
+using bench::median;
+using bench::print;
 
 namespace {
 
 constexpr int kFirstScreen = 20;  // rows the result grid shows at once
-
-void print(const QJsonObject& o) {
-    std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
-    std::fflush(stdout);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty()      ? 0
-           : v.size() % 2 ? v[v.size() / 2]
-                          : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 double timeMs(const std::function<void()>& f) {
     QElapsedTimer t;
