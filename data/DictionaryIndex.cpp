@@ -222,7 +222,14 @@ bool DictionaryIndex::loadPrepared(sqlite3* db, const QString& s) {
     // mix its pieces with these.
     const bool ownTransaction = sqlite3_get_autocommit(db) &&
                                 sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    const bool loaded = readPrepared(db, s);
+    bool loaded = false;
+    try {
+        loaded = readPrepared(db, s);
+    } catch (...) {
+        if (ownTransaction)
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        throw;
+    }
     if (ownTransaction)
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     if (!loaded) {
