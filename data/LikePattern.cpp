@@ -11,19 +11,11 @@ namespace lex {
 
 LikePattern::LikePattern(const QString& pattern) {
     const QString nfc = pattern.normalized(QString::NormalizationForm_C);
-    std::string literal;
-    auto endLiteral = [&] {
-        if (literal.size() > longestLiteral_.size())
-            longestLiteral_ = literal;
-        literal.clear();
-    };
     for (char32_t cp : nfc.toUcs4()) {
         if (cp == U'%') {
-            endLiteral();
             if (items_.empty() || items_.back().kind != Kind::AnyRun)
                 items_.push_back({Kind::AnyRun, 0});
         } else if (cp == U'_') {
-            endLiteral();
             items_.push_back({Kind::AnyChar, 0});
             onlyAnyRuns_ = false;
         } else {
@@ -31,12 +23,10 @@ LikePattern::LikePattern(const QString& pattern) {
             folded::appendCodePoint(bytes, cp);
             for (char b : bytes)
                 items_.push_back({Kind::Byte, b});
-            literal += bytes;
             if (!bytes.empty())
                 onlyAnyRuns_ = false;
         }
     }
-    endLiteral();
     // The literal runs, and whether each pair of neighbouring runs stands exactly one character
     // apart ("ab_cd").
     std::string run;
@@ -63,6 +53,9 @@ LikePattern::LikePattern(const QString& pattern) {
     }
     if (!run.empty())
         runs_.push_back(std::move(run));
+    for (const std::string& r : runs_)
+        if (r.size() > longestLiteral_.size())
+            longestLiteral_ = r;
     containsForm_ = items_.size() >= 3 && items_.front().kind == Kind::AnyRun &&
                     items_.back().kind == Kind::AnyRun &&
                     std::all_of(items_.begin() + 1, items_.end() - 1,
